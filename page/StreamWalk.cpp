@@ -1,0 +1,89 @@
+#include "StreamWalk.h"
+
+#include <cstring>
+
+namespace tessaline {
+namespace {
+
+constexpr size_t kHeaderSize = 24;  // NextEntryOffset, StreamNameLength, StreamSize, AllocationSize
+constexpr std::u16string_view kDefaultStream = u"::$DATA";
+constexpr std::u16string_view kEncryptable = u":encryptable:$DATA";
+constexpr size_t kTypeSuffixUnits = 6;  // ":$DATA"
+
+uint32_t ReadU32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+int64_t ReadI64(const uint8_t* p) {
+    uint64_t v = 0;
+    for (int i = 7; i >= 0; --i)
+        v = v << 8 | p[i];
+    return static_cast<int64_t>(v);
+}
+
+}  // namespace
+
+std::u16string ToDecimal(int64_t value) {
+    char16_t digits[24];
+    size_t n = 0;
+    // Work on the magnitude as unsigned so INT64_MIN does not overflow.
+    uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    do {
+        digits[n++] = static_cast<char16_t>(u'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    std::u16string text;
+    text.reserve(n + 1);
+    if (value < 0)
+        text.push_back(u'-');
+    while (n > 0)
+        text.push_back(digits[--n]);
+    return text;
+}
+
+std::u16string TrimBlanks(std::u16string_view text) {
+    size_t begin = 0, end = text.size();
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    while (end > begin && text[end - 1] == u' ')
+        --end;
+    return std::u16string(text.substr(begin, end - begin));
+}
+
+std::vector<StreamEntry> WalkStreamRecords(const uint8_t* data, size_t length) {
+    std::vector<StreamEntry> entries;
+    if (data == nullptr)
+        return entries;
+
+    size_t offset = 0;
+    for (;;) {
+        if (length < kHeaderSize || offset > length - kHeaderSize)
+            break;
+        const uint8_t* record = data + offset;
+        const uint32_t next = ReadU32(record);
+        const size_t nameBytes = ReadU32(record + 4) & ~1u;  // whole UTF-16 units only
+        if (nameBytes > length - offset - kHeaderSize)
+            break;
+
+        std::u16string name(nameBytes / 2, u'\0');
+        std::memcpy(&name[0], record + kHeaderSize, nameBytes);  // unaligned-safe, endianness as stored
+
+        // ":" name ":$DATA": anything shorter names no stream we could address.
+        const bool skipped = name.empty() || name == kDefaultStream || name == kEncryptable ||
+                             name.size() < 2 + kTypeSuffixUnits;
+        if (!skipped) {
+            StreamEntry entry;
+            entry.size = ReadI64(record + 8);
+            entry.name = name.substr(1, name.size() - 1 - kTypeSuffixUnits);
+            entry.display = entry.name + u" * " + ToDecimal(entry.size);
+            entries.push_back(std::move(entry));
+        }
+
+        if (next == 0 || next > length - offset)
+            break;
+        offset += next;
+    }
+    return entries;
+}
+
+}  // namespace tessaline

@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# The Wine test rig. One private 32-bit prefix (Windows XP) and one Xvfb display per
+# test run; everything it starts is stopped again by PID or by its own wineserver.
+#
+#   rig.sh setup   STATE                   make the template prefix, start Xvfb
+#   rig.sh run     STATE [--fresh-prefix NAME] -- PROGRAM [ARGS...]
+#                                          run a Windows program (or a shell script, which
+#                                          then finds WINEPREFIX, DISPLAY and RIG_* set)
+#   rig.sh cleanup STATE                   stop every wineserver and the Xvfb it started
+#
+# --fresh-prefix gives the test a copy of the template prefix of its own, for tests that
+# change the registry or the Windows folders; it is removed after the test.
+set -u
+
+die() { echo "rig: $*" >&2; exit 2; }
+
+cmd=${1:-}; state=${2:-}
+[ -n "$cmd" ] && [ -n "$state" ] || die "usage: rig.sh setup|run|cleanup STATE ..."
+shift 2
+
+export WINEARCH=win32
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+stop_prefix() {
+  [ -d "$1" ] && WINEPREFIX=$1 wineserver -k >/dev/null 2>&1
+  return 0
+}
+
+case "$cmd" in
+setup)
+  "$0" cleanup "$state" >/dev/null 2>&1
+  rm -rf "$state"
+  mkdir -p "$state/fresh"
+  prefix=$state/prefix
+  WINEPREFIX=$prefix wineboot -i >"$state/wineboot.log" 2>&1 || die "wineboot failed, see $state/wineboot.log"
+  WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine' /v Version /d winxp /f >>"$state/wineboot.log" 2>&1
+  WINEPREFIX=$prefix wineserver -w
+  # A display number nobody holds.
+  for n in $(seq 91 140); do
+    [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ] || { display=$n; break; }
+  done
+  [ -n "${display:-}" ] || die "no free X display"
+  Xvfb :$display -screen 0 1024x768x24 -nolisten tcp >"$state/xvfb.log" 2>&1 &
+  echo $! >"$state/xvfb.pid"
+  echo ":$display" >"$state/display"
+  for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$display ] && break; sleep 0.1; done
+  [ -e /tmp/.X11-unix/X$display ] || die "Xvfb did not start, see $state/xvfb.log"
+  echo "rig: prefix $prefix, display :$display"
+  ;;
+
+run)
+  [ -d "$state/prefix" ] || die "no rig in $state: run setup first"
+  prefix=$state/prefix
+  fresh=
+  if [ "${1:-}" = "--fresh-prefix" ]; then
+    fresh=$state/fresh/$2
+    shift 2
+    rm -rf "$fresh"
+    cp -a "$prefix" "$fresh"
+    prefix=$fresh
+  fi
+  [ "${1:-}" = "--" ] && shift
+  [ $# -ge 1 ] || die "run: no program"
+  export WINEPREFIX=$prefix
+  DISPLAY=$(cat "$state/display")
+  export DISPLAY
+  export RIG_STATE=$state
+  case "$1" in
+    *.exe) wine "$@" ;;
+    *)     "$@" ;;
+  esac
+  rc=$?
+  if [ -n "$fresh" ]; then
+    stop_prefix "$fresh"
+    [ $rc -eq 0 ] && rm -rf "$fresh"
+  fi
+  exit $rc
+  ;;
+
+cleanup)
+  stop_prefix "$state/prefix"
+  for p in "$state"/fresh/*; do stop_prefix "$p"; done
+  if [ -f "$state/xvfb.pid" ]; then
+    kill "$(cat "$state/xvfb.pid")" 2>/dev/null
+    rm -f "$state/xvfb.pid"
+  fi
+  echo "rig: stopped"
+  ;;
+
+*) die "unknown command $cmd" ;;
+esac

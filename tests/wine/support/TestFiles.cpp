@@ -1,0 +1,40 @@
+#include "TestFiles.h"
+
+#include "Win32Util.h"
+
+namespace tessaline::testing {
+
+std::wstring NewTempFolder(const wchar_t* tag) {
+    static int serial = 0;
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring folder = std::wstring(temp) + tag + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                          std::to_wstring(++serial);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;
+    DWORD written = 0;
+    return bytes.empty() || (WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                             written == bytes.size());
+}
+
+bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string ReadBytes(const std::wstring& path) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file)
+        return std::string();
+    std::string bytes(GetFileSize(file.get(), nullptr), '\0');
+    DWORD read = 0;
+    if (!bytes.empty())
+        ReadFile(file.get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
+    bytes.resize(read);
+    return bytes;
+}
+
+}  // namespace tessaline::testing

@@ -1,0 +1,20 @@
+// Files and emulated streams for the Windows-side tests.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace tessaline::testing {
+
+// A new empty folder under the Temp folder, unique to this process and call.
+std::wstring NewTempFolder(const wchar_t* tag);
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes);
+bool PathExists(const std::wstring& path);
+std::string ReadBytes(const std::wstring& path);
+
+// The stream "name" of "file", as the emulation keeps it: the sibling file "file:name".
+inline std::wstring StreamPath(const std::wstring& file, const std::wstring& name) { return file + L":" + name; }
+
+}  // namespace tessaline::testing

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# assemble-dist.sh WINDOWS_BUILD_DIR DIST_DIR: the distribution folder as the outer
+# package unpacks it: kivsetup.exe beside kvz31/ with the page DLL, the uninstaller and
+# vornex.dll.
+set -euo pipefail
+win=$1; dist=$2
+out=$dist/Tessaline
+rm -rf "$out" "$dist/Tessaline.zip"
+mkdir -p "$out/kvz31"
+copy() { [ -f "$1" ] && cp "$1" "$2" && made+=("$2${1##*/}") || true; }
+made=()
+copy "$win/installer/kivsetup.exe"  "$out/"
+copy "$win/page/Kivrel3.dll"        "$out/kvz31/"
+copy "$win/uninstaller/kivremove.exe" "$out/kvz31/"
+copy "$win/vornex/vornex.dll"       "$out/kvz31/"
+if command -v zip >/dev/null 2>&1 && [ -f "$out/kivsetup.exe" ]; then
+  (cd "$dist" && zip -qr Tessaline.zip Tessaline)
+  made+=("$dist/Tessaline.zip")
+fi
+echo "Made:"
+for f in "${made[@]}"; do
+  printf '  %-40s %8d bytes\n' "$f" "$(stat -c %s "$f")"
+done
