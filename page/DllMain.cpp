@@ -1,10 +1,7 @@
 #include <windows.h>
 
 #include "ModProps.h"
-
-namespace tessaline {
-HINSTANCE g_module = nullptr;  // holds the page's dialog template
-}
+#include "Server.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     switch (reason) {

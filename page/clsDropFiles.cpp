@@ -2,7 +2,12 @@
 
 #include <shellapi.h>
 
+#include "Server.h"
+
 namespace tessaline {
+
+clsDropFiles::clsDropFiles() { LockModule(); }
+clsDropFiles::~clsDropFiles() { UnlockModule(); }
 
 void clsDropFiles::GetDropFiles(IDataObject* pDataObj) {
     FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
@@ -39,6 +44,56 @@ std::wstring clsDropFiles::Files(short nIndex) const {
 
 std::wstring clsDropFiles::SelectedFile() const {
     return lCount == 0 ? std::wstring() : sFiles[0];
+}
+
+// ---- COM face ----------------------------------------------------------------------
+
+STDMETHODIMP clsDropFiles::QueryInterface(REFIID riid, void** ppv) {
+    if (ppv == nullptr)
+        return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__clsDropFiles) {
+        *ppv = static_cast<_clsDropFiles*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP_(ULONG) clsDropFiles::AddRef() { return InterlockedIncrement(&refs_); }
+
+STDMETHODIMP_(ULONG) clsDropFiles::Release() {
+    const LONG refs = InterlockedDecrement(&refs_);
+    if (refs == 0)
+        delete this;
+    return refs;
+}
+
+STDMETHODIMP clsDropFiles::GetDropFiles(IDataObject** pDataObj) {
+    GetDropFiles(pDataObj != nullptr ? *pDataObj : nullptr);
+    return S_OK;
+}
+
+STDMETHODIMP clsDropFiles::get_Count(short* pVal) {
+    if (pVal != nullptr)
+        *pVal = Count();
+    return S_OK;
+}
+
+STDMETHODIMP clsDropFiles::get_Files(short* nIndex, BSTR* pVal) {
+    if (pVal != nullptr) {
+        const std::wstring name = nIndex != nullptr ? Files(*nIndex) : std::wstring();
+        *pVal = SysAllocStringLen(name.data(), static_cast<UINT>(name.size()));
+    }
+    return S_OK;
+}
+
+STDMETHODIMP clsDropFiles::get_SelectedFile(BSTR* pVal) {
+    if (pVal != nullptr) {
+        const std::wstring name = SelectedFile();
+        *pVal = SysAllocStringLen(name.data(), static_cast<UINT>(name.size()));
+    }
+    return S_OK;
 }
 
 }  // namespace tessaline

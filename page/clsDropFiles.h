@@ -1,4 +1,5 @@
-// The shell's selection as an ordered list of full names.
+// The shell's selection as an ordered list of full names, with its dual interface
+// _clsDropFiles for other clients of the class.
 #pragma once
 
 #include <windows.h>
@@ -7,10 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "Dispatch.h"
+#include "Interfaces.h"
+
 namespace tessaline {
 
-class clsDropFiles {
+class clsDropFiles : public DispatchImpl<_clsDropFiles, IID__clsDropFiles> {
 public:
+    clsDropFiles();
+    virtual ~clsDropFiles();
+    clsDropFiles(const clsDropFiles&) = delete;
+    clsDropFiles& operator=(const clsDropFiles&) = delete;
+
     // Reads the CF_HDROP list of pDataObj (which may be null). Names are taken whole and
     // as wide text, so a long path or a name outside the ANSI code page stays exact.
     void GetDropFiles(IDataObject* pDataObj);
@@ -19,7 +28,19 @@ public:
     std::wstring Files(short nIndex) const;
     std::wstring SelectedFile() const;  // the first item, or empty
 
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    // _clsDropFiles: every member answers S_OK.
+    STDMETHODIMP GetDropFiles(IDataObject** pDataObj) override;
+    STDMETHODIMP get_Count(short* pVal) override;
+    STDMETHODIMP get_Files(short* nIndex, BSTR* pVal) override;
+    STDMETHODIMP get_SelectedFile(BSTR* pVal) override;
+
 private:
+    LONG refs_ = 0;
     long lCount = 0;
     std::vector<std::wstring> sFiles;
 };

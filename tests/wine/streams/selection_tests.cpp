@@ -57,7 +57,7 @@ TEST(clsDropFiles, NoFileListGivesAnEmptyList) {
     EXPECT_EQ(list.Files(0), L"");
 
     clsDropFiles none;
-    none.GetDropFiles(nullptr);
+    none.GetDropFiles(static_cast<IDataObject*>(nullptr));
     EXPECT_EQ(none.Count(), 0);
     EXPECT_EQ(none.SelectedFile(), L"");
 }

@@ -14,6 +14,11 @@ EmulatedQueryLog& EmulatedQueries() {
     return log;
 }
 
+std::vector<PhantomStream>& PhantomStreams() {
+    static std::vector<PhantomStream> phantoms;
+    return phantoms;
+}
+
 namespace {
 
 std::wstring PathOf(HANDLE file) {
@@ -84,6 +89,10 @@ LONG QueryStreamInformation(HANDLE file, void* buffer, ULONG length) {
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
+
+    for (const PhantomStream& p : PhantomStreams())
+        if (_wcsicmp(p.file.c_str(), path.c_str()) == 0)
+            streams.push_back({L":" + p.name + L":$DATA", p.size});
 
     std::vector<BYTE> records;
     for (size_t i = 0; i < streams.size(); ++i)

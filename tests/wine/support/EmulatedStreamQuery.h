@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 namespace tessaline::testing {
 
 // Number of queries answered and the largest buffer offered, since the last reset.
@@ -14,5 +17,14 @@ struct EmulatedQueryLog {
     ULONG largestBuffer = 0;
 };
 EmulatedQueryLog& EmulatedQueries();
+
+// Streams the query lists beside the sibling files without any file behind them: names
+// that Wine cannot hold in a file name ("*"), or huge sizes. Keyed by the file's path.
+struct PhantomStream {
+    std::wstring file;
+    std::wstring name;
+    LONGLONG size;
+};
+std::vector<PhantomStream>& PhantomStreams();
 
 }  // namespace tessaline::testing

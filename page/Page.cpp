@@ -1,0 +1,135 @@
+#include "Page.h"
+
+#include <commctrl.h>
+
+#include "CVista.h"
+#include "ModProps.h"
+#include "Server.h"
+#include "Win32Util.h"
+
+namespace tessaline {
+namespace {
+
+// The page descriptor up to and including pszHeaderSubTitle in a 32-bit build.
+constexpr UINT kPageDescriptorSize = 48;
+
+using AddPropertyPageFn = BOOL(WINAPI*)(LPFNADDPROPSHEETPAGE, HPROPSHEETPAGE, LPARAM);
+
+// vornex.dll is loaded on first use and kept; while it is missing, every call counts
+// as a refusal and the next call looks again.
+BOOL AddPropertyPage(LPFNADDPROPSHEETPAGE pfnAddPage, HPROPSHEETPAGE page, LPARAM lParam) {
+    static AddPropertyPageFn addPage = nullptr;
+    if (addPage == nullptr) {
+        HMODULE vornex = LoadLibraryA("vornex.dll");
+        if (vornex == nullptr)
+            return FALSE;
+        addPage = reinterpret_cast<AddPropertyPageFn>(
+            reinterpret_cast<void*>(GetProcAddress(vornex, "AddPropertyPage")));
+        if (addPage == nullptr) {
+            FreeLibrary(vornex);
+            return FALSE;
+        }
+    }
+    return addPage(pfnAddPage, page, lParam);
+}
+
+}  // namespace
+
+Page::Page() {
+    LockModule();
+    CVista vista;
+    bIsVista = vista.IsOSVista();
+}
+
+Page::~Page() {
+    if (oDropFiles != nullptr)
+        oDropFiles->Release();
+    UnlockModule();
+}
+
+STDMETHODIMP Page::QueryInterface(REFIID riid, void** ppv) {
+    if (ppv == nullptr)
+        return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__Page)
+        *ppv = static_cast<_Page*>(this);
+    else if (riid == IID_IShellExtInit)
+        *ppv = static_cast<IShellExtInit*>(this);
+    else if (riid == IID_IShellPropSheetExt)
+        *ppv = static_cast<IShellPropSheetExt*>(this);
+    else {
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) Page::AddRef() { return InterlockedIncrement(&refs_); }
+
+STDMETHODIMP_(ULONG) Page::Release() {
+    const LONG refs = InterlockedDecrement(&refs_);
+    if (refs == 0)
+        delete this;
+    return refs;
+}
+
+// IShellExtInit ----------------------------------------------------------------------
+
+STDMETHODIMP Page::Initialize(PCIDLIST_ABSOLUTE, IDataObject* pdtobj, HKEY) {
+    if (bIsVista == -1)
+        return S_OK;
+    auto* list = new (std::nothrow) clsDropFiles;
+    if (list == nullptr)
+        return S_OK;
+    list->AddRef();
+    if (oDropFiles != nullptr)
+        oDropFiles->Release();
+    oDropFiles = list;
+    oDropFiles->GetDropFiles(pdtobj);
+    return S_OK;
+}
+
+// IShellPropSheetExt -----------------------------------------------------------------
+
+STDMETHODIMP Page::AddPages(LPFNADDPROPSHEETPAGE pfnAddPage, LPARAM lParam) {
+    if (bIsVista == -1)
+        return S_OK;
+
+    const std::string title = ToAnsi(L"Streams");
+    PROPSHEETPAGEA page = {};
+    page.dwSize = kPageDescriptorSize;
+    page.dwFlags = PSP_USETITLE | PSP_USECALLBACK;
+    page.hInstance = g_module;
+    page.pszTemplate = MAKEINTRESOURCEA(IDD_STREAMS_PAGE);
+    page.pszTitle = title.c_str();
+    page.pfnDlgProc = reinterpret_cast<DLGPROC>(ProcAddress(reinterpret_cast<LONG_PTR>(&PageDlgProc)));
+    page.lParam = reinterpret_cast<LPARAM>(static_cast<_Page*>(this));
+    page.pfnCallback = reinterpret_cast<LPFNPSPCALLBACKA>(ProcAddress(reinterpret_cast<LONG_PTR>(&PageCallbackProc)));
+
+    // The page holds this object by address only; this reference keeps it alive after
+    // the shell lets go of it. PageCallbackProc gives it back at PSPCB_RELEASE.
+    AddRef();
+    HPROPSHEETPAGE handle = CreatePropertySheetPageA(&page);
+    if (handle == nullptr) {
+        Release();  // no page, so no PSPCB_RELEASE will come
+        return S_OK;
+    }
+    if (!AddPropertyPage(pfnAddPage, handle, lParam))
+        DestroyPropertySheetPage(handle);  // sends PSPCB_RELEASE
+    return S_OK;
+}
+
+STDMETHODIMP Page::ReplacePage(UINT, LPFNADDPROPSHEETPAGE, LPARAM) { return S_OK; }
+
+// _Page ------------------------------------------------------------------------------
+
+STDMETHODIMP Page::get_SelectedFile(BSTR* pVal) {
+    if (pVal == nullptr)
+        return S_OK;
+    const std::wstring name =
+        oDropFiles != nullptr && oDropFiles->Count() != 0 ? oDropFiles->SelectedFile() : std::wstring();
+    *pVal = SysAllocStringLen(name.data(), static_cast<UINT>(name.size()));
+    return S_OK;
+}
+
+}  // namespace tessaline

@@ -1,0 +1,23 @@
+// Registration of the server's classes and type libraries, and the type information
+// that answers IDispatch for the dual interfaces.
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+
+namespace tessaline {
+
+// Writes (install) or removes (!install) both classes' InprocServer32 entries and the
+// registration of both type libraries in our resources; never the shell's handler keys.
+// S_OK when every step succeeded, otherwise the first failure (later steps still run).
+HRESULT RegisterServer(HMODULE module, bool install);
+
+// The type information of _Page or _clsDropFiles from this module's own type library,
+// loaded once per process.
+HRESULT LoadOwnTypeInfo(REFIID iid, ITypeInfo** info);
+
+// Gives back the library LoadOwnTypeInfo keeps; for DllMain when the DLL is freed
+// (not at process exit, when oleaut32 may already be gone).
+void ReleaseOwnTypeLib();
+
+}  // namespace tessaline

@@ -1,0 +1,156 @@
+#include "PageHarness.h"
+
+#include <gtest/gtest.h>
+
+#include "ModProps.h"
+
+namespace tessaline::testing {
+
+STDMETHODIMP FakePage::QueryInterface(REFIID riid, void** ppv) {
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__Page) {
+        *ppv = static_cast<_Page*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP FakePage::get_SelectedFile(BSTR* pVal) {
+    ++selectedFileCalls;
+    *pVal = SysAllocStringLen(path_.data(), static_cast<UINT>(path_.size()));
+    return S_OK;
+}
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+Sheet::Sheet(FakePage& object) {
+    static bool initialised = [] {
+        INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
+        return InitCommonControlsEx(&icc) != FALSE;
+    }();
+    (void)initialised;
+
+    PROPSHEETPAGEA descriptor = {};
+    descriptor.dwSize = 48;
+    descriptor.dwFlags = PSP_USETITLE | PSP_USECALLBACK;
+    descriptor.hInstance = GetModuleHandleA(nullptr);
+    descriptor.pszTemplate = MAKEINTRESOURCEA(IDD_STREAMS_PAGE);
+    descriptor.pszTitle = "Streams";
+    descriptor.pfnDlgProc = reinterpret_cast<DLGPROC>(ProcAddress(reinterpret_cast<LONG_PTR>(&PageDlgProc)));
+    descriptor.lParam = reinterpret_cast<LPARAM>(static_cast<_Page*>(&object));
+    descriptor.pfnCallback =
+        reinterpret_cast<LPFNPSPCALLBACKA>(ProcAddress(reinterpret_cast<LONG_PTR>(&PageCallbackProc)));
+
+    object.AddRef();  // as the page object does for its page; PSPCB_RELEASE gives it back
+    HPROPSHEETPAGE handle = CreatePropertySheetPageA(&descriptor);
+    EXPECT_NE(handle, nullptr);
+
+    PROPSHEETHEADERA header = {};
+    header.dwSize = sizeof(header);
+    header.dwFlags = PSH_MODELESS | PSH_NOAPPLYNOW;
+    header.pszCaption = "Properties";
+    header.nPages = 1;
+    header.phpage = &handle;
+    sheet = reinterpret_cast<HWND>(PropertySheetA(&header));
+    EXPECT_NE(sheet, nullptr);
+    Pump();
+    page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    list = GetDlgItem(page, IDC_STREAM_LIST);
+    view = GetDlgItem(page, IDC_VIEW);
+    del = GetDlgItem(page, IDC_DELETE);
+    pane = GetDlgItem(page, IDC_VIEW_PANE);
+}
+
+Sheet::~Sheet() { Close(); }
+
+void Sheet::Close() {
+    if (sheet != nullptr) {
+        DestroyWindow(sheet);
+        sheet = nullptr;
+        Pump();
+    }
+}
+
+std::vector<std::string> Sheet::Entries() const {
+    std::vector<std::string> entries;
+    const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        std::string text(SendMessageA(list, LB_GETTEXTLEN, i, 0) + 1, '\0');
+        const LRESULT n = SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+        text.resize(n > 0 ? n : 0);
+        entries.push_back(text);
+    }
+    return entries;
+}
+
+int Sheet::Selection() const { return static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0)); }
+
+std::string Sheet::PaneText() const {
+    std::string text(GetWindowTextLengthA(pane) + 1, '\0');
+    text.resize(GetWindowTextA(pane, &text[0], static_cast<int>(text.size())));
+    return text;
+}
+
+int Sheet::IndexOf(const std::string& entry) const {
+    const auto entries = Entries();
+    for (size_t i = 0; i < entries.size(); ++i)
+        if (entries[i] == entry)
+            return static_cast<int>(i);
+    ADD_FAILURE() << "no entry \"" << entry << "\"";
+    return -1;
+}
+
+namespace {
+
+void PressAndRelease(HWND control, POINT at) {
+    const LPARAM where = MAKELPARAM(at.x, at.y);
+    SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    Pump();
+    SendMessageA(control, WM_LBUTTONUP, 0, where);
+    Pump();
+}
+
+POINT Centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+}  // namespace
+
+void Sheet::ClickEntry(int index) {
+    RECT item = {};
+    ASSERT_NE(SendMessageA(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item)), LB_ERR);
+    PressAndRelease(list, Centre(item));
+}
+
+void Sheet::ClickBelowEntries() {
+    RECT client = {};
+    GetClientRect(list, &client);
+    const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    const int itemHeight = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+    ASSERT_LT(count * itemHeight, client.bottom - 2) << "no empty part left in the list";
+    PressAndRelease(list, {client.right / 2, client.bottom - 2});
+}
+
+void Sheet::Press(HWND button) {
+    if (!IsWindowEnabled(button))
+        return;  // the system sends a disabled window no mouse message
+    RECT r = {};
+    GetClientRect(button, &r);
+    PressAndRelease(button, Centre(r));
+}
+
+void Sheet::Key(HWND control, UINT vk) {
+    SetFocus(control);
+    SendMessageA(control, WM_KEYDOWN, vk, 1);
+    if (vk == VK_SPACE)
+        SendMessageA(control, WM_CHAR, ' ', 1);
+    SendMessageA(control, WM_KEYUP, vk, 0xC0000001);
+    Pump();
+}
+
+}  // namespace tessaline::testing

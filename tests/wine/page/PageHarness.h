@@ -1,0 +1,73 @@
+// Hosts the Streams page in a modeless property sheet on the calling thread, with a test
+// object answering SelectedFile, and presses on its controls as a user's hand would.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "Interfaces.h"
+
+namespace tessaline::testing {
+
+class FakePage : public _Page {
+public:
+    explicit FakePage(std::wstring path) : path_(std::move(path)) {}
+    LONG refs() const { return refs_; }
+    int selectedFileCalls = 0;
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
+    STDMETHODIMP_(ULONG) Release() override { return InterlockedDecrement(&refs_); }  // lives on the stack
+    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP get_SelectedFile(BSTR* pVal) override;
+
+private:
+    std::wstring path_;
+    LONG refs_ = 1;
+};
+
+void Pump();
+
+class Sheet {
+public:
+    // Creates the page with the descriptor Kivrel3 uses and shows it in a modeless sheet.
+    explicit Sheet(FakePage& object);
+    ~Sheet();
+    Sheet(const Sheet&) = delete;
+    Sheet& operator=(const Sheet&) = delete;
+
+    void Close();
+
+    HWND sheet = nullptr;
+    HWND page = nullptr;
+    HWND list = nullptr;
+    HWND view = nullptr;
+    HWND del = nullptr;
+    HWND pane = nullptr;
+
+    std::vector<std::string> Entries() const;
+    int Selection() const;
+    bool ViewEnabled() const { return IsWindowEnabled(view) != FALSE; }
+    bool DeleteEnabled() const { return IsWindowEnabled(del) != FALSE; }
+    std::string PaneText() const;
+
+    int IndexOf(const std::string& entry) const;
+    // Press and release the left button over entry `index` (or below the last entry).
+    void ClickEntry(int index);
+    void ClickBelowEntries();
+    // Press and release over a button; a disabled button gets nothing, as on screen.
+    void Press(HWND button);
+    void PressView() { Press(view); }
+    void PressDelete() { Press(del); }
+    void Key(HWND control, UINT vk);
+};
+
+}  // namespace tessaline::testing
