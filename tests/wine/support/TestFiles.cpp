@@ -38,3 +38,31 @@ std::string ReadBytes(const std::wstring& path) {
 }
 
 }  // namespace tessaline::testing
+
+namespace tessaline::testing {
+
+std::wstring BuiltFile(const std::wstring& relative) {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring root = self;
+    for (int i = 0; i < 4; ++i)  // program.exe, <group>, wine, tests
+        root.erase(root.find_last_of(L'\\'));
+    return root + L"\\" + relative;
+}
+
+DWORD RunAndWait(const std::wstring& application, const std::wstring& commandLine, DWORD milliseconds) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    std::wstring line = commandLine;
+    if (!CreateProcessW(application.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return static_cast<DWORD>(-1);
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process.hProcess, milliseconds) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+}  // namespace tessaline::testing

@@ -18,3 +18,15 @@ std::string ReadBytes(const std::wstring& path);
 inline std::wstring StreamPath(const std::wstring& file, const std::wstring& name) { return file + L":" + name; }
 
 }  // namespace tessaline::testing
+
+namespace tessaline::testing {
+
+// A file of the Windows build tree, found from this program's own place in it
+// (tests\wine\<group>\program.exe).
+std::wstring BuiltFile(const std::wstring& relative);
+
+// Runs a program and waits for it; answers its exit code, or -1 when it did not start or
+// end within the time.
+DWORD RunAndWait(const std::wstring& application, const std::wstring& commandLine, DWORD milliseconds = 60000);
+
+}  // namespace tessaline::testing

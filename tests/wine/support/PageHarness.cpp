@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "ModProps.h"
 
 namespace tessaline::testing {
+
+namespace {
+// Control identifiers of dialog 106.
+constexpr int kStreamList = 1000, kView = 1001, kDelete = 1002, kViewPane = 1003;
+}  // namespace
 
 STDMETHODIMP FakePage::QueryInterface(REFIID riid, void** ppv) {
     if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__Page) {
@@ -30,42 +34,34 @@ void Pump() {
     }
 }
 
-Sheet::Sheet(FakePage& object) {
+void InitControls() {
     static bool initialised = [] {
         INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
         return InitCommonControlsEx(&icc) != FALSE;
     }();
     (void)initialised;
+}
 
-    PROPSHEETPAGEA descriptor = {};
-    descriptor.dwSize = 48;
-    descriptor.dwFlags = PSP_USETITLE | PSP_USECALLBACK;
-    descriptor.hInstance = GetModuleHandleA(nullptr);
-    descriptor.pszTemplate = MAKEINTRESOURCEA(IDD_STREAMS_PAGE);
-    descriptor.pszTitle = "Streams";
-    descriptor.pfnDlgProc = reinterpret_cast<DLGPROC>(ProcAddress(reinterpret_cast<LONG_PTR>(&PageDlgProc)));
-    descriptor.lParam = reinterpret_cast<LPARAM>(static_cast<_Page*>(&object));
-    descriptor.pfnCallback =
-        reinterpret_cast<LPFNPSPCALLBACKA>(ProcAddress(reinterpret_cast<LONG_PTR>(&PageCallbackProc)));
+Sheet::Sheet(std::vector<HPROPSHEETPAGE> pages) {
+    InitControls();
+    Show(std::move(pages));
+}
 
-    object.AddRef();  // as the page object does for its page; PSPCB_RELEASE gives it back
-    HPROPSHEETPAGE handle = CreatePropertySheetPageA(&descriptor);
-    EXPECT_NE(handle, nullptr);
-
+void Sheet::Show(std::vector<HPROPSHEETPAGE> pages) {
     PROPSHEETHEADERA header = {};
     header.dwSize = sizeof(header);
     header.dwFlags = PSH_MODELESS | PSH_NOAPPLYNOW;
     header.pszCaption = "Properties";
-    header.nPages = 1;
-    header.phpage = &handle;
+    header.nPages = static_cast<UINT>(pages.size());
+    header.phpage = pages.data();
     sheet = reinterpret_cast<HWND>(PropertySheetA(&header));
     EXPECT_NE(sheet, nullptr);
     Pump();
     page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
-    list = GetDlgItem(page, IDC_STREAM_LIST);
-    view = GetDlgItem(page, IDC_VIEW);
-    del = GetDlgItem(page, IDC_DELETE);
-    pane = GetDlgItem(page, IDC_VIEW_PANE);
+    list = GetDlgItem(page, kStreamList);
+    view = GetDlgItem(page, kView);
+    del = GetDlgItem(page, kDelete);
+    pane = GetDlgItem(page, kViewPane);
 }
 
 Sheet::~Sheet() { Close(); }

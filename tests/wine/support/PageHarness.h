@@ -35,11 +35,15 @@ private:
 };
 
 void Pump();
+void InitControls();
 
 class Sheet {
 public:
-    // Creates the page with the descriptor Kivrel3 uses and shows it in a modeless sheet.
+    // Creates the page with the descriptor Kivrel3 uses (the template linked into this
+    // program) and shows it in a modeless sheet.
     explicit Sheet(FakePage& object);
+    // Shows pages made elsewhere (by Kivrel3's AddPages) in a modeless sheet.
+    explicit Sheet(std::vector<HPROPSHEETPAGE> pages);
     ~Sheet();
     Sheet(const Sheet&) = delete;
     Sheet& operator=(const Sheet&) = delete;
@@ -68,6 +72,9 @@ public:
     void PressView() { Press(view); }
     void PressDelete() { Press(del); }
     void Key(HWND control, UINT vk);
+
+private:
+    void Show(std::vector<HPROPSHEETPAGE> pages);
 };
 
 }  // namespace tessaline::testing

@@ -1,0 +1,352 @@
+// Kivrel3.dll as the shell and other COM clients meet it.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Interfaces.h"
+#include "PageHarness.h"
+#include "TestDataObject.h"
+#include "TestFiles.h"
+
+namespace tessaline {
+namespace {
+
+using testing::BuiltFile;
+using testing::NewTempFolder;
+using testing::PathExists;
+using testing::Sheet;
+using testing::StreamPath;
+using testing::TestDataObject;
+using testing::WriteBytes;
+
+const CLSID kPage = {0x4B7A2E9F, 0x6C1D, 0x11E0, {0x8F, 0x3A, 0x5E, 0x21, 0xA7, 0xC3, 0xD0, 0x94}};
+const CLSID kDropFiles = {0x4B7A2E9D, 0x6C1D, 0x11E0, {0x8F, 0x3A, 0x5E, 0x21, 0xA7, 0xC3, 0xD0, 0x94}};
+
+std::wstring SystemFolder() {
+    wchar_t folder[MAX_PATH] = {};
+    GetSystemDirectoryW(folder, MAX_PATH);
+    return folder;
+}
+
+// The shell's add-page function: keeps what it is given, or refuses.
+struct AddPageLog {
+    BOOL answer = TRUE;
+    int calls = 0;
+    std::vector<HPROPSHEETPAGE> pages;
+};
+BOOL CALLBACK AddPage(HPROPSHEETPAGE page, LPARAM lParam) {
+    auto* log = reinterpret_cast<AddPageLog*>(lParam);
+    ++log->calls;
+    if (log->answer)
+        log->pages.push_back(page);
+    return log->answer;
+}
+
+std::wstring BstrText(BSTR text) {
+    std::wstring out = text != nullptr ? std::wstring(text, SysStringLen(text)) : std::wstring();
+    SysFreeString(text);
+    return out;
+}
+
+std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
+
+std::wstring SelectedFileOf(IUnknown* object) {
+    _Page* page = nullptr;
+    EXPECT_EQ(object->QueryInterface(IID__Page, reinterpret_cast<void**>(&page)), S_OK);
+    if (page == nullptr)
+        return L"?";
+    BSTR text = nullptr;
+    EXPECT_EQ(page->get_SelectedFile(&text), S_OK);
+    page->Release();
+    return BstrText(text);
+}
+
+// Late binding: the member's dispatch id by name, then a property get.
+VARIANT GetProperty(IDispatch* object, const wchar_t* name, DISPID expectedId, VARIANT* argument = nullptr) {
+    DISPID id = 0;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    EXPECT_EQ(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK) << Narrow(name);
+    EXPECT_EQ(id, expectedId) << Narrow(name);
+    DISPPARAMS params = {argument, nullptr, argument != nullptr ? 1u : 0u, 0};
+    VARIANT result;
+    VariantInit(&result);
+    EXPECT_EQ(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &params, &result, nullptr, nullptr),
+              S_OK)
+        << Narrow(name);
+    return result;
+}
+
+// ---- the test build: version facts of Windows XP, emulated streams --------------------
+
+class XpBuild : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        CoInitialize(nullptr);
+        module_ = LoadLibraryW(BuiltFile(L"tests\\wine\\com\\xp\\Kivrel3.dll").c_str());
+        ASSERT_NE(module_, nullptr);
+        testing::InitControls();
+    }
+
+    static HRESULT CanUnloadNow() {
+        auto canUnload = reinterpret_cast<HRESULT(WINAPI*)()>(GetProcAddress(module_, "DllCanUnloadNow"));
+        return canUnload();
+    }
+
+    // A Page as the shell makes one: class object, instance, IShellExtInit.
+    static IShellExtInit* NewPage() {
+        auto getClass = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
+            GetProcAddress(module_, "DllGetClassObject"));
+        IClassFactory* factory = nullptr;
+        EXPECT_EQ(getClass(kPage, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+        IShellExtInit* init = nullptr;
+        EXPECT_EQ(factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init)), S_OK);
+        factory->Release();
+        return init;
+    }
+
+    static void EnsureVornex() {
+        const std::wstring installed = SystemFolder() + L"\\vornex.dll";
+        if (!PathExists(installed))
+            ASSERT_TRUE(CopyFileW(BuiltFile(L"vornex\\vornex.dll").c_str(), installed.c_str(), FALSE));
+    }
+
+    // Initialize with the given items, then AddPages; answers the add-page log.
+    static AddPageLog AddPagesFor(IShellExtInit* init, const std::vector<std::wstring>& items, BOOL answer = TRUE) {
+        TestDataObject data(items, true);
+        EXPECT_EQ(init->Initialize(nullptr, &data, nullptr), S_OK);
+        EXPECT_EQ(data.refs(), 1) << "the data object is held only during the call";
+        IShellPropSheetExt* ext = nullptr;
+        EXPECT_EQ(init->QueryInterface(IID_IShellPropSheetExt, reinterpret_cast<void**>(&ext)), S_OK);
+        AddPageLog log;
+        log.answer = answer;
+        EXPECT_EQ(ext->AddPages(&AddPage, reinterpret_cast<LPARAM>(&log)), S_OK);
+        ext->Release();
+        return log;
+    }
+
+    static HMODULE module_;
+};
+HMODULE XpBuild::module_ = nullptr;
+
+// First in this program: vornex.dll is loaded on first use, so its absence is seen only
+// before it has ever been found.
+TEST_F(XpBuild, WithoutVornexThePageIsDestroyedAndAddPagesStillAnswersOk) {
+    ASSERT_FALSE(PathExists(SystemFolder() + L"\\vornex.dll"));
+    const std::wstring file = NewTempFolder(L"com") + L"\\a.txt";
+    ASSERT_TRUE(WriteBytes(file, "x"));
+    IShellExtInit* init = NewPage();
+    const AddPageLog log = AddPagesFor(init, {file});
+    EXPECT_EQ(log.calls, 0) << "the shell's function is reached only through vornex.dll";
+    EXPECT_EQ(init->Release(), 0u) << "the destroyed page gave its reference back";
+    EXPECT_EQ(CanUnloadNow(), S_OK);
+
+    EnsureVornex();
+    init = NewPage();
+    AddPageLog found = AddPagesFor(init, {file});
+    EXPECT_EQ(found.calls, 1) << "vornex.dll is looked for again once it is there";
+    ASSERT_EQ(found.pages.size(), 1u);
+    DestroyPropertySheetPage(found.pages[0]);
+    EXPECT_EQ(init->Release(), 0u);
+    EXPECT_EQ(CanUnloadNow(), S_OK);
+}
+
+TEST_F(XpBuild, AddsAWorkingStreamsPageForTheFirstSelectedItem) {
+    EnsureVornex();
+    const std::wstring folder = NewTempFolder(L"com");
+    const std::wstring first = folder + L"\\first.txt", second = folder + L"\\second.txt";
+    ASSERT_TRUE(WriteBytes(first, "1"));
+    ASSERT_TRUE(WriteBytes(StreamPath(first, L"Zone.Identifier"), "[ZoneTransfer]\r\nZoneId=3"));
+    ASSERT_TRUE(WriteBytes(StreamPath(first, L"notes"), "n"));
+    ASSERT_TRUE(WriteBytes(second, "2"));
+    ASSERT_TRUE(WriteBytes(StreamPath(second, L"other"), "o"));
+
+    IShellExtInit* init = NewPage();
+    AddPageLog log = AddPagesFor(init, {first, second});
+    EXPECT_EQ(SelectedFileOf(init), first);
+    ASSERT_EQ(log.pages.size(), 1u);
+    EXPECT_EQ(init->Release(), 1u) << "the page keeps its object alive";
+    EXPECT_EQ(CanUnloadNow(), S_FALSE);
+
+    {
+        Sheet sheet(log.pages);
+        ASSERT_NE(sheet.list, nullptr);
+        char title[64] = {};
+        TCITEMA tab = {};
+        tab.mask = TCIF_TEXT;
+        tab.pszText = title;
+        tab.cchTextMax = sizeof(title);
+        SendMessageA(reinterpret_cast<HWND>(SendMessageA(sheet.sheet, PSM_GETTABCONTROL, 0, 0)), TCM_GETITEMA, 0,
+                     reinterpret_cast<LPARAM>(&tab));
+        EXPECT_STREQ(title, "Streams");
+        EXPECT_EQ(sheet.Entries(), (std::vector<std::string>{"notes * 1", "Zone.Identifier * 24"}));
+        EXPECT_FALSE(sheet.ViewEnabled());
+        sheet.ClickEntry(1);
+        sheet.PressView();
+        EXPECT_EQ(sheet.PaneText(), "[ZoneTransfer]\r\nZoneId=3");
+        sheet.PressDelete();
+        EXPECT_FALSE(PathExists(StreamPath(first, L"Zone.Identifier")));
+        EXPECT_TRUE(PathExists(StreamPath(second, L"other")));
+    }
+    EXPECT_EQ(CanUnloadNow(), S_OK) << "the last page and object are gone";
+}
+
+TEST_F(XpBuild, AFolderGetsThePageWithItsStreams) {
+    EnsureVornex();
+    const std::wstring folder = NewTempFolder(L"comdir");
+    ASSERT_TRUE(WriteBytes(StreamPath(folder, L"folder-notes"), "abc"));
+    IShellExtInit* init = NewPage();
+    AddPageLog log = AddPagesFor(init, {folder});
+    EXPECT_EQ(SelectedFileOf(init), folder);
+    init->Release();
+    ASSERT_EQ(log.pages.size(), 1u);
+    Sheet sheet(log.pages);
+    EXPECT_EQ(sheet.Entries(), std::vector<std::string>{"folder-notes * 3"});
+}
+
+TEST_F(XpBuild, ARefusedPageIsDestroyedAndItsObjectFreed) {
+    EnsureVornex();
+    const std::wstring file = NewTempFolder(L"com") + L"\\r.txt";
+    ASSERT_TRUE(WriteBytes(file, "r"));
+    IShellExtInit* init = NewPage();
+    const AddPageLog log = AddPagesFor(init, {file}, FALSE);
+    EXPECT_EQ(log.calls, 1);
+    EXPECT_EQ(init->Release(), 0u);
+    EXPECT_EQ(CanUnloadNow(), S_OK);
+}
+
+TEST_F(XpBuild, SelectionBeforeInitializeAndReplacePage) {
+    IShellExtInit* init = NewPage();
+    EXPECT_EQ(SelectedFileOf(init), L"");
+    IShellPropSheetExt* ext = nullptr;
+    ASSERT_EQ(init->QueryInterface(IID_IShellPropSheetExt, reinterpret_cast<void**>(&ext)), S_OK);
+    AddPageLog log;
+    EXPECT_EQ(ext->ReplacePage(0, &AddPage, reinterpret_cast<LPARAM>(&log)), S_OK);
+    EXPECT_EQ(log.calls, 0);
+    ext->Release();
+
+    TestDataObject noDrop;
+    EXPECT_EQ(init->Initialize(nullptr, &noDrop, nullptr), S_OK);
+    EXPECT_EQ(SelectedFileOf(init), L"");
+    EXPECT_EQ(init->Initialize(nullptr, nullptr, nullptr), S_OK);
+    EXPECT_EQ(SelectedFileOf(init), L"");
+    EXPECT_EQ(init->Release(), 0u);
+}
+
+// ---- the shipped DLL, registered as the installer does ---------------------------------
+
+class ShippedDll : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        CoInitialize(nullptr);
+        const std::wstring target = SystemFolder() + L"\\Kivrel3.dll";
+        ASSERT_TRUE(CopyFileW(BuiltFile(L"page\\Kivrel3.dll").c_str(), target.c_str(), FALSE));
+        ASSERT_EQ(testing::RunAndWait(SystemFolder() + L"\\regsvr32.exe", L"regsvr32.exe /s " + target), 0u);
+    }
+};
+
+TEST_F(ShippedDll, ExportsTheFourEntriesByOrdinalAndName) {
+    HMODULE module = LoadLibraryW((SystemFolder() + L"\\Kivrel3.dll").c_str());
+    ASSERT_NE(module, nullptr);
+    const char* names[] = {"DllCanUnloadNow", "DllGetClassObject", "DllRegisterServer", "DllUnregisterServer"};
+    for (int ordinal = 1; ordinal <= 4; ++ordinal) {
+        SCOPED_TRACE(names[ordinal - 1]);
+        FARPROC byName = GetProcAddress(module, names[ordinal - 1]);
+        EXPECT_NE(byName, nullptr);
+        EXPECT_EQ(GetProcAddress(module, MAKEINTRESOURCEA(ordinal)), byName);
+    }
+    auto getClass = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
+        GetProcAddress(module, "DllGetClassObject"));
+    const CLSID unknown = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
+    void* factory = reinterpret_cast<void*>(1);
+    EXPECT_EQ(getClass(unknown, IID_IClassFactory, &factory), CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_EQ(factory, nullptr);
+    FreeLibrary(module);
+}
+
+TEST_F(ShippedDll, PageIsInertBecauseWineCountsAsVistaOrLater) {
+    // Wine's kernel32 exports GetLocaleInfoEx whatever version it reports: exactly what the
+    // version test takes for Vista or later.
+    IShellExtInit* init = nullptr;
+    ASSERT_EQ(CoCreateInstance(kPage, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit, reinterpret_cast<void**>(&init)),
+              S_OK);
+    const std::wstring file = NewTempFolder(L"inert") + L"\\f.txt";
+    ASSERT_TRUE(WriteBytes(file, "f"));
+    TestDataObject data({file}, true);
+    EXPECT_EQ(init->Initialize(nullptr, &data, nullptr), S_OK);
+    IShellPropSheetExt* ext = nullptr;
+    ASSERT_EQ(init->QueryInterface(IID_IShellPropSheetExt, reinterpret_cast<void**>(&ext)), S_OK);
+    AddPageLog log;
+    EXPECT_EQ(ext->AddPages(&AddPage, reinterpret_cast<LPARAM>(&log)), S_OK);
+    EXPECT_EQ(log.calls, 0);
+    EXPECT_EQ(ext->ReplacePage(0, &AddPage, 0), S_OK);
+    EXPECT_EQ(SelectedFileOf(init), L"");
+
+    IDispatch* dispatch = nullptr;
+    ASSERT_EQ(init->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)), S_OK);
+    VARIANT selected = GetProperty(dispatch, L"SelectedFile", 0x68030001);
+    EXPECT_EQ(selected.vt, VT_BSTR);
+    EXPECT_EQ(BstrText(selected.bstrVal), L"");
+    dispatch->Release();
+    ext->Release();
+    EXPECT_EQ(init->Release(), 0u);
+}
+
+TEST_F(ShippedDll, clsDropFilesThroughItsDualInterface) {
+    _clsDropFiles* list = nullptr;
+    ASSERT_EQ(CoCreateInstance(kDropFiles, nullptr, CLSCTX_INPROC_SERVER, IID__clsDropFiles,
+                               reinterpret_cast<void**>(&list)),
+              S_OK);
+    TestDataObject data({L"C:\\one.txt", L"C:\\two.txt", L"C:\\folder"}, false);
+    IDataObject* pointer = &data;
+    EXPECT_EQ(list->GetDropFiles(&pointer), S_OK);
+    EXPECT_EQ(pointer, &data) << "the argument is passed by reference but not changed";
+    short count = 0;
+    EXPECT_EQ(list->get_Count(&count), S_OK);
+    EXPECT_EQ(count, 3);
+    const struct { short index; const wchar_t* name; } files[] = {
+        {0, L"C:\\one.txt"}, {1, L"C:\\two.txt"}, {2, L"C:\\folder"}, {3, L""}, {-1, L""}};
+    for (const auto& f : files) {
+        short index = f.index;
+        BSTR name = nullptr;
+        EXPECT_EQ(list->get_Files(&index, &name), S_OK);
+        EXPECT_EQ(BstrText(name), f.name) << "index " << f.index;
+        EXPECT_EQ(index, f.index);
+    }
+
+    // The same members late-bound.
+    VARIANT v = GetProperty(list, L"Count", 0x68030006);
+    EXPECT_EQ(v.vt, VT_I2);
+    EXPECT_EQ(v.iVal, 3);
+    short index = 1;
+    VARIANT argument;
+    argument.vt = VT_I2 | VT_BYREF;
+    argument.piVal = &index;
+    v = GetProperty(list, L"Files", 0x68030005, &argument);
+    EXPECT_EQ(v.vt, VT_BSTR);
+    EXPECT_EQ(BstrText(v.bstrVal), L"C:\\two.txt");
+    v = GetProperty(list, L"SelectedFile", 0x68030004);
+    EXPECT_EQ(BstrText(v.bstrVal), L"C:\\one.txt");
+
+    DISPID id = 0;
+    LPOLESTR name[] = {const_cast<LPOLESTR>(L"GetDropFiles")};
+    EXPECT_EQ(list->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+    EXPECT_EQ(id, 0x60030007);
+    TestDataObject other({L"C:\\late.txt"}, true);
+    IUnknown* otherPointer = &other;
+    VARIANT byRef;
+    byRef.vt = VT_UNKNOWN | VT_BYREF;
+    byRef.ppunkVal = &otherPointer;
+    DISPPARAMS params = {&byRef, nullptr, 1, 0};
+    EXPECT_EQ(list->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), S_OK);
+    EXPECT_EQ(list->get_Count(&count), S_OK);
+    EXPECT_EQ(count, 1);
+
+    EXPECT_EQ(list->Release(), 0u);
+}
+
+}  // namespace
+}  // namespace tessaline
