@@ -11,6 +11,11 @@ if(TESSALINE_WINDOWS)
     set(CMAKE_BUILD_TYPE MinSizeRel)
   endif()
 
+  # For the code of Kivrel3.dll (see the header for why).
+  function(tessaline_small_dll_code target)
+    target_compile_options(${target} PRIVATE -include ${CMAKE_SOURCE_DIR}/cmake/local-string-instances.h)
+  endfunction()
+
   # GoogleTest for the Windows-side test programs, from Debian's sources.
   function(tessaline_use_gtest)
     if(NOT TARGET gtest)

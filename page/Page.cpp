@@ -50,11 +50,11 @@ Page::~Page() {
 STDMETHODIMP Page::QueryInterface(REFIID riid, void** ppv) {
     if (ppv == nullptr)
         return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__Page)
+    if (riid == __uuidof(IUnknown) || riid == __uuidof(IDispatch) || riid == IID__Page)
         *ppv = static_cast<_Page*>(this);
-    else if (riid == IID_IShellExtInit)
+    else if (riid == __uuidof(IShellExtInit))
         *ppv = static_cast<IShellExtInit*>(this);
-    else if (riid == IID_IShellPropSheetExt)
+    else if (riid == __uuidof(IShellPropSheetExt))
         *ppv = static_cast<IShellPropSheetExt*>(this);
     else {
         *ppv = nullptr;

@@ -24,7 +24,7 @@ public:
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (ppv == nullptr)
             return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
+        if (riid == __uuidof(IUnknown) || riid == __uuidof(IClassFactory)) {
             *ppv = static_cast<IClassFactory*>(this);
             return S_OK;
         }

@@ -51,7 +51,7 @@ std::wstring clsDropFiles::SelectedFile() const {
 STDMETHODIMP clsDropFiles::QueryInterface(REFIID riid, void** ppv) {
     if (ppv == nullptr)
         return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__clsDropFiles) {
+    if (riid == __uuidof(IUnknown) || riid == __uuidof(IDispatch) || riid == IID__clsDropFiles) {
         *ppv = static_cast<_clsDropFiles*>(this);
         AddRef();
         return S_OK;

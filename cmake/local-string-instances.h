@@ -1,0 +1,8 @@
+// Force-included into the code of Kivrel3.dll. libstdc++ declares its std::string and
+// std::wstring members as instantiated in the library, which links its whole string
+// objects (about 70 KB) into the DLL; instantiated here, the linker keeps only the
+// members the DLL calls.
+#pragma once
+#include <bits/c++config.h>
+#undef _GLIBCXX_EXTERN_TEMPLATE
+#define _GLIBCXX_EXTERN_TEMPLATE 0
