@@ -1,0 +1,51 @@
+// The install procedure apart from the platform: which step runs, in which order, and
+// which message ends it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "SetupShared.h"
+
+namespace tessaline {
+
+inline const std::wstring kMsgNotFound = L"Tessaline file not found in TEMP folder. Install failed.";
+inline const std::wstring kMsgNotCopied =
+    L"Kivrel3.dll could not be copied to the System folder. Close all Explorer windows or restart Windows, then run "
+    L"the installer again.";
+inline const std::wstring kMsgRegistryFailed =
+    L"Failed writing to Registry. Try running installer again logged on as an Administrator.";
+inline const std::wstring kMsgInstallFailed =
+    L"Failed to install Tessaline. Try running installer again logged on as an Administrator.";
+inline const std::wstring kMsgRegisterError = L"Error registering Kivrel3.dll file: ";
+inline const std::wstring kMsgComplete = L"Tessaline installation complete.";
+
+inline const std::wstring kPackageFolder = L"kvz31";
+inline const std::wstring kUninstaller = L"kivremove.exe";
+inline const std::wstring kUninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline";
+inline const std::wstring kFileHandlerKey = L"*\\shellex\\PropertySheetHandlers\\Tessaline";
+inline const std::wstring kFolderHandlerKey = L"Folder\\shellex\\PropertySheetHandlers\\Tessaline";
+inline const std::wstring kPageClsid = L"{4B7A2E9F-6C1D-11E0-8F3A-5E21A7C3D094}";
+inline const std::wstring kDisplayName = L"Tessaline Utility";
+
+// What the install needs of the system.
+class InstallSystem {
+public:
+    virtual ~InstallSystem() = default;
+    virtual std::wstring GetFolderPath(short selector) = 0;
+    virtual bool FileExists(const std::wstring& path) = 0;
+    virtual void CopyFileTo(const std::wstring& source, const std::wstring& destination, bool overwrite) = 0;
+    // True when both files can be read and hold the same bytes.
+    virtual bool SameContent(const std::wstring& a, const std::wstring& b) = 0;
+    virtual bool WriteRegString(RegRoot root, const std::wstring& key, const std::wstring& valueName,
+                                const std::wstring& data) = 0;
+    virtual ToolRun RunTool(const std::wstring& application, const std::wstring& commandLine, uint32_t waitMs) = 0;
+};
+
+// Runs the install up to its closing message and answers that message.
+std::wstring InstallFlow(InstallSystem& system);
+
+// The words after kMsgRegisterError for a registration that did not end with 0.
+std::wstring DescribeToolRun(const ToolRun& run);
+
+}  // namespace tessaline

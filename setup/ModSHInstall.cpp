@@ -1,0 +1,83 @@
+#include "ModSHInstall.h"
+
+#include <cstring>
+
+#include "FolderPath.h"
+#include "VolumeQuery.h"
+#include "Win32Util.h"
+
+namespace tessaline {
+namespace {
+
+class PlatformFolders final : public FolderQuery {
+public:
+    uint32_t Query(FolderKind kind, char* buffer, uint32_t size) override {
+        switch (kind) {
+        case FolderKind::Windows: return GetWindowsDirectoryA(buffer, size);
+        case FolderKind::System: return GetSystemDirectoryA(buffer, size);
+        case FolderKind::Temp: return GetTempPathA(size, buffer);
+        }
+        return 0;
+    }
+    std::wstring Decode(const std::string& ansi) override {
+        return FromAnsi(ansi.data(), static_cast<int>(ansi.size()));
+    }
+};
+
+}  // namespace
+
+std::wstring GetFolderPath(short selector) {
+    PlatformFolders folders;
+    return FolderPathFrom(folders, selector);
+}
+
+bool FileExists(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesA(ToAnsi(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+void DeleteFileForced(const std::wstring& path) {
+    const std::string ansi = ToAnsi(path);
+    if (GetFileAttributesA(ansi.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return;
+    SetFileAttributesA(ansi.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(ansi.c_str());
+}
+
+void CopyFileTo(const std::wstring& source, const std::wstring& destination, bool overwrite) {
+    const std::string from = ToAnsi(source);
+    if (GetFileAttributesA(from.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return;
+    if (overwrite)
+        DeleteFileForced(destination);
+    SetFileAttributesA(from.c_str(), FILE_ATTRIBUTE_NORMAL);
+    CopyFileA(from.c_str(), ToAnsi(destination).c_str(), FALSE);
+}
+
+bool WriteRegString(HKEY root, const std::wstring& subKey, const std::wstring& valueName, const std::wstring& data) {
+    SECURITY_ATTRIBUTES security = {};
+    char noClass[] = "";
+    UniqueKey key;
+    DWORD disposition = 0;
+    if (RegCreateKeyExA(root, ToAnsi(subKey).c_str(), 0, noClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, &security,
+                        key.put(), &disposition) != ERROR_SUCCESS)
+        return false;
+    const std::string text = ToAnsi(data);
+    return RegSetValueExA(key.get(), ToAnsi(valueName).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                          static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+}
+
+std::wstring GetFileSystemName() {
+    char label[256] = {};
+    char name[256] = {};
+    DWORD serial = 0;
+    DWORD maxComponent = 0;
+    DWORD flags = 0;
+    if (!QueryVolumeInformation(label, sizeof label, &serial, &maxComponent, &flags, name, sizeof name))
+        return std::wstring();
+    return FromAnsi(name, static_cast<int>(strnlen(name, sizeof name)));
+}
+
+HKEY RootKey(RegRoot root) { return root == RegRoot::ClassesRoot ? HKEY_CLASSES_ROOT : HKEY_LOCAL_MACHINE; }
+
+}  // namespace tessaline

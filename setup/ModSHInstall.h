@@ -1,0 +1,28 @@
+// ModSHInstall: the system procedures of the installer and the uninstaller. None of them
+// shows anything or ends the program; failures show only as false or empty results.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "SetupShared.h"
+
+namespace tessaline {
+
+// 0 the Windows folder, 1 the System folder, 2 the Temp folder, without a trailing "\".
+std::wstring GetFolderPath(short selector);
+// True for an existing item that is not a folder.
+bool FileExists(const std::wstring& path);
+// Copies with the source's attributes reset to normal first, so the copy is never
+// read-only or hidden; with overwrite, a read-only or hidden destination goes first.
+void CopyFileTo(const std::wstring& source, const std::wstring& destination, bool overwrite);
+void DeleteFileForced(const std::wstring& path);
+// One REG_SZ value; an empty value name is the key's default value.
+bool WriteRegString(HKEY root, const std::wstring& subKey, const std::wstring& valueName, const std::wstring& data);
+// The file system of the current directory's volume, "" when the query fails.
+std::wstring GetFileSystemName();
+
+HKEY RootKey(RegRoot root);
+
+}  // namespace tessaline

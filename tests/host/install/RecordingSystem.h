@@ -1,0 +1,114 @@
+// A recording stand-in for the system under both flows: a small file system and
+// registry in memory, scripted failures, and a log of every change and tool run.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "InstallFlow.h"
+#include "UninstallFlow.h"
+
+namespace tessaline::testing {
+
+inline std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+inline std::string RootName(RegRoot root) { return root == RegRoot::ClassesRoot ? "HKCR" : "HKLM"; }
+
+class RecordingSystem final : public InstallSystem, public UninstallSystem {
+public:
+    // Folders the platform gives for the selectors 0, 1 and 2.
+    std::wstring windows = L"C:\\WINDOWS";
+    std::wstring system = L"C:\\WINDOWS\\system32";
+    std::wstring temp = L"C:\\TEMP";
+
+    std::map<std::wstring, std::string> files;
+    std::set<std::wstring> failCopyTo;             // destinations a copy cannot replace
+    std::set<std::string> failWrite;               // "key|value name" writes that fail
+    std::set<std::string> failKeyDelete;           // "parent\sub" deletions that fail
+    std::map<std::string, std::string> values;     // "ROOT\key|name" -> data
+    std::set<std::string> keys;                    // "ROOT\key", with every key above it
+    ToolRun toolAnswer = Ended(0);
+
+    std::vector<std::string> log;                  // changes and tool runs, in order
+
+    static ToolRun Ended(uint32_t code) {
+        ToolRun run;
+        run.outcome = ToolRun::Ended;
+        run.exitCode = code;
+        return run;
+    }
+
+    std::wstring Package() const { return temp + L"\\kvz31"; }
+    void AddPackage(std::initializer_list<const wchar_t*> names) {
+        for (const wchar_t* name : names)
+            files[Package() + L"\\" + name] = "new " + Narrow(name);
+    }
+
+    std::wstring GetFolderPath(short selector) override {
+        switch (selector) {
+        case 0: return windows;
+        case 1: return system;
+        case 2: return temp;
+        }
+        return L"";
+    }
+
+    bool FileExists(const std::wstring& path) override { return files.count(path) != 0; }
+
+    void CopyFileTo(const std::wstring& source, const std::wstring& destination, bool overwrite) override {
+        log.push_back("copy " + Narrow(source) + " -> " + Narrow(destination) + (overwrite ? "" : " (no overwrite)"));
+        if (files.count(source) != 0 && failCopyTo.count(destination) == 0)
+            files[destination] = files[source];
+    }
+
+    bool SameContent(const std::wstring& a, const std::wstring& b) override {
+        return files.count(a) != 0 && files.count(b) != 0 && files[a] == files[b];
+    }
+
+    bool WriteRegString(RegRoot root, const std::wstring& key, const std::wstring& valueName,
+                        const std::wstring& data) override {
+        const std::string where = Narrow(key) + "|" + Narrow(valueName);
+        if (failWrite.count(where) != 0) {
+            log.push_back("write " + RootName(root) + "\\" + where + " failed");
+            return false;
+        }
+        log.push_back("write " + RootName(root) + "\\" + where + " = " + Narrow(data));
+        std::string path = RootName(root);
+        for (size_t start = 0; start <= key.size();) {
+            size_t end = key.find(L'\\', start);
+            if (end == std::wstring::npos)
+                end = key.size();
+            path += "\\" + Narrow(key.substr(start, end - start));
+            keys.insert(path);
+            start = end + 1;
+        }
+        values[RootName(root) + "\\" + where] = Narrow(data);
+        return true;
+    }
+
+    ToolRun RunTool(const std::wstring& application, const std::wstring& commandLine, uint32_t waitMs) override {
+        log.push_back("run " + Narrow(application) + " [" + Narrow(commandLine) + "] wait " + std::to_string(waitMs));
+        return toolAnswer;
+    }
+
+    bool DeleteRegKey(RegRoot root, const std::wstring& parentKey, const std::wstring& subKey) override {
+        const std::string parent = RootName(root) + "\\" + Narrow(parentKey);
+        const std::string key = parent + "\\" + Narrow(subKey);
+        log.push_back("delete key " + key);
+        if (keys.count(parent) == 0 || keys.count(key) == 0 || failKeyDelete.count(key) != 0)
+            return false;
+        keys.erase(key);
+        for (auto v = values.begin(); v != values.end();)
+            v = v->first.compare(0, key.size() + 1, key + "|") == 0 ? values.erase(v) : std::next(v);
+        return true;
+    }
+
+    void DeleteFileForced(const std::wstring& path) override {
+        log.push_back("delete file " + Narrow(path));
+        files.erase(path);
+    }
+};
+
+}  // namespace tessaline::testing

@@ -1,0 +1,36 @@
+// The uninstall procedure apart from the platform: which step runs and in which order.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "SetupShared.h"
+
+namespace tessaline {
+
+// Parent key and sub-key of each key the uninstaller deletes, in order.
+struct RemovedKey {
+    RegRoot root;
+    const wchar_t* parent;
+    const wchar_t* subKey;
+};
+inline constexpr RemovedKey kRemovedKeys[] = {
+    {RegRoot::ClassesRoot, L"*\\shellex\\PropertySheetHandlers", L"Tessaline"},
+    {RegRoot::ClassesRoot, L"Folder\\shellex\\PropertySheetHandlers", L"Tessaline"},
+    {RegRoot::LocalMachine, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", L"Tessaline"},
+};
+
+// What the uninstall needs of the system.
+class UninstallSystem {
+public:
+    virtual ~UninstallSystem() = default;
+    virtual std::wstring GetFolderPath(short selector) = 0;
+    virtual ToolRun RunTool(const std::wstring& application, const std::wstring& commandLine, uint32_t waitMs) = 0;
+    virtual bool DeleteRegKey(RegRoot root, const std::wstring& parentKey, const std::wstring& subKey) = 0;
+    virtual void DeleteFileForced(const std::wstring& path) = 0;
+};
+
+// Unregisters the page DLL, removes the three keys and deletes the two DLLs; reports nothing.
+void UninstallFlow(UninstallSystem& system);
+
+}  // namespace tessaline
