@@ -11,8 +11,8 @@ if(TESSALINE_WINDOWS)
     set(CMAKE_BUILD_TYPE MinSizeRel)
   endif()
 
-  # For the code of Kivrel3.dll (see the header for why).
-  function(tessaline_small_dll_code target)
+  # For the code of the shipped files (see the header for why).
+  function(tessaline_lean_code target)
     target_compile_options(${target} PRIVATE -include ${CMAKE_SOURCE_DIR}/cmake/local-string-instances.h)
   endfunction()
 

@@ -1,7 +1,7 @@
-// Force-included into the code of Kivrel3.dll. libstdc++ declares its std::string and
-// std::wstring members as instantiated in the library, which links its whole string
-// objects (about 70 KB) into the DLL; instantiated here, the linker keeps only the
-// members the DLL calls.
+// Force-included into the code of the shipped files. libstdc++ declares its std::string
+// and std::wstring members as instantiated in the library, which links its whole string
+// objects (about 70 KB) into each file; instantiated here, the linker keeps only the
+// members the code calls.
 #pragma once
 #include <bits/c++config.h>
 #undef _GLIBCXX_EXTERN_TEMPLATE

@@ -1,7 +1,7 @@
-// Explorer loads this DLL into every Properties dialog, so it carries no more of the
-// C++ runtime than it uses. libstdc++'s own versions of these would bring along its
-// symbol demangler (to print a message nobody sees) and every exception class with the
-// old string implementation behind them.
+// The shipped files carry no more of the C++ runtime than they use (Explorer loads
+// Kivrel3.dll into every Properties dialog). libstdc++'s own versions of these would
+// bring along its symbol demangler (to print a message nobody sees) and every exception
+// class with the old string implementation behind them.
 #include <cstdlib>
 #include <new>
 
