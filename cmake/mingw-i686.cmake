@@ -1,9 +1,10 @@
-# Cross-build for 32-bit Windows (NT4 / 2000 / XP) with mingw-w64, win32 thread model.
+# Cross-build for 32-bit Windows (NT4 / 2000 / XP) with mingw-w64. The -win32 compilers
+# by name: the win32 thread model needs no winpthread DLL, whatever the alternatives say.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 
-set(CMAKE_C_COMPILER   i686-w64-mingw32-gcc)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++)
+set(CMAKE_C_COMPILER   i686-w64-mingw32-gcc-win32)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-win32)
 set(CMAKE_RC_COMPILER  i686-w64-mingw32-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)

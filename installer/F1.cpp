@@ -1,0 +1,321 @@
+#include "F1.h"
+
+#include <objbase.h>
+#include <olectl.h>
+
+#include <cstring>
+
+#include "InstallerResources.h"
+#include "ModInstaller.h"
+#include "TermsText.h"
+#include "Win32Util.h"
+
+namespace tessaline {
+namespace {
+
+const COLORREF kLightBlue = RGB(130, 192, 255);
+const COLORREF kNavy = RGB(0, 0, 128);
+const COLORREF kDarkBlue = RGB(0, 0, 198);
+const COLORREF kWhite = RGB(255, 255, 255);
+
+const int kClientWidth = 563;
+const int kClientHeight = 405;
+
+const char kWindowClass[] = "TessalineSetup";
+const char kFrameClass[] = "TessalineFrame";
+
+struct ControlSpec {
+    F1Control id;
+    bool inFrame;
+    const char* windowClass;
+    const wchar_t* text;
+    DWORD style;
+    DWORD exStyle;
+    int left, top, width, height;
+};
+
+const wchar_t kLabel2Text[] = L"Install Tessaline property page extension for Windows NT4, 2000 and XP.";
+
+// Pixels, relative to the client area (Text1: to Frame1). Child windows stack in the
+// order made, the first on top, and the dialog manager tabs in that order: Image1 comes
+// first so that it lies on the band, the rest in tab order. Only the buttons, the selected
+// option (radio buttons move WS_TABSTOP with the check) and Text1 take the focus.
+const ControlSpec kControls[] = {
+    {kImage1, false, "Static", L"", SS_BITMAP, 0, 8, 8, 542, 60},
+    {kBOK, false, "Button", L"Install", BS_OWNERDRAW | WS_TABSTOP | WS_GROUP | WS_DISABLED, 0, 356, 352, 69, 25},
+    {kBCancel, false, "Button", L"Cancel", BS_OWNERDRAW | WS_TABSTOP | WS_GROUP, 0, 464, 352, 69, 25},
+    {kOp1Accept, false, "Button", L"I accept license.", BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP, 0, 32, 352, 297, 13},
+    {kOp1Decline, false, "Button", L"I do not accept license.", BS_AUTORADIOBUTTON, 0, 32, 368, 297, 13},
+    {kLabel2, false, "Static", kLabel2Text, SS_CENTER | WS_GROUP, 0, 352, 176, 185, 121},
+    {kLabel1Right, false, "Static", L"", 0, 0, 556, -4, 9, 405},
+    {kLabel1Left, false, "Static", L"", 0, 0, 0, 0, 9, 397},
+    {kLabel1Bottom, false, "Static", L"", 0, 0, 0, 392, 577, 21},
+    {kFrame1, false, kFrameClass, L"", 0, WS_EX_CONTROLPARENT, 13, 80, 317, 261},
+    {kText1, true, "Edit", kTermsText, ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP | WS_GROUP,
+     WS_EX_CLIENTEDGE, 16, 12, 301, 237},
+    {kLabel1Top, false, "Static", L"", 0, 0, 4, 0, 577, 77},
+};
+
+struct Brushes {
+    HBRUSH lightBlue = CreateSolidBrush(kLightBlue);
+    HBRUSH darkBlue = CreateSolidBrush(kDarkBlue);
+    HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+};
+
+const Brushes& ColourBrushes() {
+    static const Brushes brushes;  // for the program's life, like the window classes
+    return brushes;
+}
+
+// What F1 owns besides its windows. There is one F1 at a time.
+struct F1Owned {
+    HFONT text1Font = nullptr;
+    HFONT label2Font = nullptr;
+    HFONT buttonFont = nullptr;
+    HBITMAP banner = nullptr;
+    HWND lastFocus = nullptr;
+};
+F1Owned g_owned;
+
+// hundredths of a point, as the fonts are given (8.25 pt is 825).
+HFONT MakeFont(const char* face, int hundredths, bool bold) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return CreateFontA(-MulDiv(hundredths, dpi, 7200), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                       ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                       face);
+}
+
+// The banner is a GIF, which GDI cannot read; OLE's picture loader can, on every system
+// the installer supports.
+HBITMAP LoadBanner(HINSTANCE instance) {
+    HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(IDR_BANNER), "GIF");
+    const DWORD size = found ? SizeofResource(instance, found) : 0;
+    const void* bytes = size ? LockResource(LoadResource(instance, found)) : nullptr;
+    if (!bytes)
+        return nullptr;
+    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
+    if (!copy)
+        return nullptr;
+    std::memcpy(GlobalLock(copy), bytes, size);
+    GlobalUnlock(copy);
+
+    const bool comStarted = SUCCEEDED(CoInitialize(nullptr));
+    HBITMAP bitmap = nullptr;
+    IStream* stream = nullptr;
+    if (SUCCEEDED(CreateStreamOnHGlobal(copy, TRUE, &stream))) {
+        IPicture* picture = nullptr;
+        if (SUCCEEDED(OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
+                                     reinterpret_cast<void**>(&picture)))) {
+            OLE_HANDLE handle = 0;
+            if (SUCCEEDED(picture->get_Handle(&handle)) && handle)
+                // Our own copy, so that the picture and COM can go now.
+                bitmap = static_cast<HBITMAP>(CopyImage(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle)),
+                                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+            picture->Release();
+        }
+        stream->Release();
+    } else {
+        GlobalFree(copy);
+    }
+    if (comStarted)
+        CoUninitialize();
+    return bitmap;
+}
+
+bool MakeControls(HWND window, HINSTANCE instance) {
+    for (const ControlSpec& spec : kControls) {
+        HWND parent = spec.inFrame ? GetDlgItem(window, kFrame1) : window;
+        HWND control = CreateWindowExA(spec.exStyle, spec.windowClass, ToAnsi(spec.text).c_str(),
+                                       WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | spec.style, spec.left, spec.top,
+                                       spec.width, spec.height, parent,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+        if (!control)
+            return false;
+    }
+    g_owned.text1Font = MakeFont("Verdana", 900, false);
+    g_owned.label2Font = MakeFont("Verdana", 1200, false);
+    g_owned.buttonFont = MakeFont("Arial", 825, true);
+    const struct {
+        int id;
+        HFONT font;
+    } fonts[] = {
+        {kText1, g_owned.text1Font},
+        {kLabel2, g_owned.label2Font},
+        {kBOK, g_owned.buttonFont},
+        {kBCancel, g_owned.buttonFont},
+        {kOp1Accept, static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT))},
+        {kOp1Decline, static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT))},
+    };
+    for (const auto& f : fonts) {
+        HWND control = GetDlgItem(window, f.id);
+        if (!control)
+            control = GetDlgItem(GetDlgItem(window, kFrame1), f.id);
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(f.font), FALSE);
+    }
+    g_owned.banner = LoadBanner(instance);
+    if (g_owned.banner)
+        SendDlgItemMessageA(window, kImage1, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(g_owned.banner));
+    CheckRadioButton(window, kOp1Accept, kOp1Decline, kOp1Decline);
+    return true;
+}
+
+void FreeOwned() {
+    for (HGDIOBJ object : {static_cast<HGDIOBJ>(g_owned.text1Font), static_cast<HGDIOBJ>(g_owned.label2Font),
+                           static_cast<HGDIOBJ>(g_owned.buttonFont), static_cast<HGDIOBJ>(g_owned.banner)})
+        if (object)
+            DeleteObject(object);
+    g_owned = F1Owned();
+}
+
+// Answers WM_CTLCOLORSTATIC (read-only edit, labels, options, picture) by the control.
+LRESULT ControlColours(HDC dc, HWND control) {
+    const Brushes& brushes = ColourBrushes();
+    switch (GetDlgCtrlID(control)) {
+    case kText1:
+        SetTextColor(dc, kNavy);
+        SetBkColor(dc, kWhite);
+        return reinterpret_cast<LRESULT>(brushes.white);
+    case kOp1Accept:
+    case kOp1Decline:
+    case kLabel2:
+        SetTextColor(dc, kNavy);
+        SetBkColor(dc, kLightBlue);
+        return reinterpret_cast<LRESULT>(brushes.lightBlue);
+    default:  // the Label1 bars, and Image1 where its picture is missing
+        SetBkColor(dc, kDarkBlue);
+        return reinterpret_cast<LRESULT>(brushes.darkBlue);
+    }
+}
+
+// bOK and bCancel: push buttons with a white face.
+void DrawWhiteButton(const DRAWITEMSTRUCT& item) {
+    HDC dc = item.hDC;
+    RECT face = item.rcItem;
+    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    DrawEdge(dc, &face, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_ADJUST);
+    FillRect(dc, &face, ColourBrushes().white);
+    if (pressed)
+        OffsetRect(&face, 1, 1);
+
+    char text[64] = {};
+    GetWindowTextA(item.hwndItem, text, sizeof text);
+    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(item.hwndItem, WM_GETFONT, 0, 0)));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, (item.itemState & ODS_DISABLED) ? GetSysColor(COLOR_GRAYTEXT) : RGB(0, 0, 0));
+    DrawTextA(dc, text, -1, &face, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    SelectObject(dc, oldFont);
+
+    if (item.itemState & ODS_FOCUS) {
+        RECT focus = item.rcItem;
+        InflateRect(&focus, -4, -4);
+        DrawFocusRect(dc, &focus);
+    }
+}
+
+void OnCommand(HWND window, int id, int code) {
+    if (code != BN_CLICKED)
+        return;
+    switch (id) {
+    case kOp1Accept:
+    case kOp1Decline:
+        EnableWindow(GetDlgItem(window, kBOK), IsDlgButtonChecked(window, kOp1Accept) == BST_CHECKED);
+        break;
+    case kBOK:
+        RunInstall();
+    case kBCancel:
+        QuitInstaller();
+    }
+}
+
+LRESULT CALLBACK F1Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        return MakeControls(window, reinterpret_cast<CREATESTRUCTA*>(lParam)->hInstance) ? 0 : -1;
+    case WM_CTLCOLORSTATIC:
+        return ControlColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_DRAWITEM:
+        DrawWhiteButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_COMMAND:
+        OnCommand(window, LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_ACTIVATE:
+        // As a dialog does: the focus leaves with the window and comes back to where it was.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(window, focus))
+                g_owned.lastFocus = focus;
+        } else if (!HIWORD(wParam)) {
+            HWND focus = g_owned.lastFocus;
+            if (!focus || !IsWindow(focus) || !IsWindowEnabled(focus))
+                focus = GetNextDlgTabItem(window, nullptr, FALSE);
+            SetFocus(focus);
+            return 0;
+        }
+        break;
+    case WM_DESTROY:
+        // Closed by its close box (or taken down by QuitInstaller): the program ends.
+        SetInstallerWindow(nullptr);
+        PostQuitMessage(0);
+        return 0;
+    case WM_NCDESTROY:
+        FreeOwned();  // the children, which show these, are gone by now
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Frame1 paints white and passes its child's colour questions and notifications on to F1.
+LRESULT CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_COMMAND:
+        return SendMessageA(GetParent(frame), message, wParam, lParam);
+    }
+    return DefWindowProcA(frame, message, wParam, lParam);
+}
+
+void RegisterClasses(HINSTANCE instance) {
+    WNDCLASSA form = {};
+    form.lpfnWndProc = F1Proc;
+    form.hInstance = instance;
+    form.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_KIVSETUP));
+    form.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    form.hbrBackground = ColourBrushes().lightBlue;
+    form.lpszClassName = kWindowClass;
+    RegisterClassA(&form);  // fails harmlessly when already there
+
+    WNDCLASSA panel = {};
+    panel.lpfnWndProc = FrameProc;
+    panel.hInstance = instance;
+    panel.hCursor = form.hCursor;
+    panel.hbrBackground = ColourBrushes().white;
+    panel.lpszClassName = kFrameClass;
+    RegisterClassA(&panel);
+}
+
+}  // namespace
+
+HWND ShowF1(HINSTANCE instance) {
+    RegisterClasses(instance);
+    // A fixed frame: the layout is in pixels and does not grow.
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    RECT outer = {0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&outer, style, FALSE, 0);
+    const int width = outer.right - outer.left;
+    const int height = outer.bottom - outer.top;
+    HWND window = CreateWindowExA(0, kWindowClass, "Tessaline", style, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                                  (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr, nullptr,
+                                  instance, nullptr);
+    if (!window)
+        return nullptr;
+    SetInstallerWindow(window);
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
+    return window;
+}
+
+}  // namespace tessaline

@@ -1,0 +1,39 @@
+// Runs a program and watches its top-level windows until it ends: message boxes are read
+// and closed with OK, as a user would; any other window goes to the caller, once.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tessaline::testing {
+
+struct MessageBoxRead {
+    HWND owner = nullptr;
+    std::string title;
+    std::string text;
+    bool okOnly = false;   // one button, OK
+    bool hasIcon = false;  // Wine loads the icon in the box's process: only its presence shows
+};
+
+struct WatchedOutcome {
+    bool started = false;
+    bool ended = false;
+    DWORD exitCode = STILL_ACTIVE;
+    std::vector<MessageBoxRead> boxes;
+    std::vector<HWND> otherWindows;  // visible windows that are no message box, first seen first
+};
+
+// Called on the watching thread for each new visible window that is no message box; it
+// may drive the window (post to it, send to it) before the watch goes on.
+using WindowVisitor = std::function<void(HWND window)>;
+
+WatchedOutcome RunWatched(const std::string& commandLine, const WindowVisitor& visit = nullptr,
+                          DWORD timeoutMs = 120000);
+
+std::string ClassOf(HWND window);
+std::string TextOf(HWND window);  // WM_GETTEXT, which reaches other processes too
+
+}  // namespace tessaline::testing
