@@ -15,22 +15,16 @@ constexpr UINT kPageDescriptorSize = 48;
 
 using AddPropertyPageFn = BOOL(WINAPI*)(LPFNADDPROPSHEETPAGE, HPROPSHEETPAGE, LPARAM);
 
-// vornex.dll is loaded on first use and kept; while it is missing, every call counts
-// as a refusal and the next call looks again.
+// vornex.dll is loaded for the call and freed after it: nothing of it is needed once the
+// page is handed over, and a library Explorer keeps loaded could not be deleted by an
+// uninstall or replaced by an upgrade. A missing library or export counts as a refusal.
 BOOL AddPropertyPage(LPFNADDPROPSHEETPAGE pfnAddPage, HPROPSHEETPAGE page, LPARAM lParam) {
-    static AddPropertyPageFn addPage = nullptr;
-    if (addPage == nullptr) {
-        HMODULE vornex = LoadLibraryA("vornex.dll");
-        if (vornex == nullptr)
-            return FALSE;
-        addPage = reinterpret_cast<AddPropertyPageFn>(
-            reinterpret_cast<void*>(GetProcAddress(vornex, "AddPropertyPage")));
-        if (addPage == nullptr) {
-            FreeLibrary(vornex);
-            return FALSE;
-        }
-    }
-    return addPage(pfnAddPage, page, lParam);
+    UniqueLibrary vornex(LoadLibraryA("vornex.dll"));
+    if (!vornex)
+        return FALSE;
+    const auto addPage = reinterpret_cast<AddPropertyPageFn>(
+        reinterpret_cast<void*>(GetProcAddress(vornex.get(), "AddPropertyPage")));
+    return addPage != nullptr ? addPage(pfnAddPage, page, lParam) : FALSE;
 }
 
 }  // namespace

@@ -132,8 +132,7 @@ protected:
 };
 HMODULE XpBuild::module_ = nullptr;
 
-// First in this program: vornex.dll is loaded on first use, so its absence is seen only
-// before it has ever been found.
+// First in this program, before any test puts vornex.dll in place.
 TEST_F(XpBuild, WithoutVornexThePageIsDestroyedAndAddPagesStillAnswersOk) {
     ASSERT_FALSE(PathExists(SystemFolder() + L"\\vornex.dll"));
     const std::wstring file = NewTempFolder(L"com") + L"\\a.txt";
@@ -147,7 +146,7 @@ TEST_F(XpBuild, WithoutVornexThePageIsDestroyedAndAddPagesStillAnswersOk) {
     EnsureVornex();
     init = NewPage();
     AddPageLog found = AddPagesFor(init, {file});
-    EXPECT_EQ(found.calls, 1) << "vornex.dll is looked for again once it is there";
+    EXPECT_EQ(found.calls, 1) << "vornex.dll is looked for at each AddPages";
     ASSERT_EQ(found.pages.size(), 1u);
     DestroyPropertySheetPage(found.pages[0]);
     EXPECT_EQ(init->Release(), 0u);
