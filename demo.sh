@@ -26,8 +26,8 @@ winpath() { printf 'Z:%s' "${1//\//\\}"; }
 echo "Screenshots:"
 
 # The installer's window, as it opens on Windows XP.
-installer=$win/tests/wine/installer/xp/kivsetup.exe
-if [ -f "$installer" ]; then
+installer=$win/tests/wine/installer/kivsetup_xp.exe
+if true; then
   tests/wine/rig.sh run "$rig" --fresh-prefix installer -- "$installer" >/dev/null 2>&1 &
   pid=$!
   sleep 5
