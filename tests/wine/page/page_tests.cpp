@@ -55,24 +55,6 @@ TEST(StreamsPage, OpensWithSortedEntriesAndBothButtonsDisabled) {
     }
 }
 
-TEST(StreamsPage, ZoneIdentifierOfADownloadIsListed) {
-    const std::wstring file = MakeFile({{L"Zone.Identifier", "[ZoneTransfer]\r\nZoneId=3\r\n"}});
-    FakePage object(file);
-    Sheet sheet(object);
-    EXPECT_EQ(sheet.Entries(), Entries{"Zone.Identifier * 26"});
-}
-
-TEST(StreamsPage, AFolderListsItsStreams) {
-    const std::wstring folder = NewTempFolder(L"folder");
-    ASSERT_TRUE(WriteBytes(StreamPath(folder, L"notes"), "folder notes"));
-    FakePage object(folder);
-    Sheet sheet(object);
-    EXPECT_EQ(sheet.Entries(), Entries{"notes * 12"});
-    sheet.ClickEntry(0);
-    sheet.PressView();
-    EXPECT_EQ(sheet.PaneText(), "folder notes");
-}
-
 TEST(StreamsPage, AReleaseInTheListSetsTheButtonsByTheSelectionAndEmptiesThePane) {
     const std::wstring file = MakeFile({{L"one", "first"}, {L"two", "second"}});
     FakePage object(file);
@@ -93,19 +75,6 @@ TEST(StreamsPage, AReleaseInTheListSetsTheButtonsByTheSelectionAndEmptiesThePane
     SendMessageA(sheet.list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
     sheet.PressView();  // the button is still enabled, but there is no selection
     EXPECT_EQ(sheet.PaneText(), "");
-    sheet.ClickBelowEntries();
-    if (sheet.Selection() == -1) {
-        EXPECT_FALSE(sheet.ViewEnabled());
-        EXPECT_FALSE(sheet.DeleteEnabled());
-    } else {
-        // The list control chose to select an entry for a press below the entries.
-        EXPECT_TRUE(sheet.ViewEnabled());
-    }
-}
-
-TEST(StreamsPage, AReleaseInAnEmptyListKeepsTheButtonsDisabled) {
-    FakePage object(MakeFile({}));
-    Sheet sheet(object);
     sheet.ClickBelowEntries();
     EXPECT_EQ(sheet.Selection(), -1);
     EXPECT_FALSE(sheet.ViewEnabled());
