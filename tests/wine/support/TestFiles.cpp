@@ -5,13 +5,19 @@
 namespace tessaline::testing {
 
 std::wstring NewTempFolder(const wchar_t* tag) {
+    // Programs of one test run share a prefix, and Wine reuses process ids: only a folder
+    // this call created is new.
     static int serial = 0;
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
-    std::wstring folder = std::wstring(temp) + tag + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                          std::to_wstring(++serial);
-    CreateDirectoryW(folder.c_str(), nullptr);
-    return folder;
+    for (;;) {
+        std::wstring folder = std::wstring(temp) + tag + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(++serial);
+        if (CreateDirectoryW(folder.c_str(), nullptr))
+            return folder;
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return folder;
+    }
 }
 
 bool WriteBytes(const std::wstring& path, const std::string& bytes) {
