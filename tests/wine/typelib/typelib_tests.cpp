@@ -1,80 +1,34 @@
-// The built Kivrel3.dll read as a file, without registering it: its type libraries, the
-// interface-identifier resources and the version resource.
+// The built Kivrel3.dll: its resources read as a file, then regsvr32 on it in the System
+// folder, as the installer and the uninstaller run it, with the registered type library
+// read back. Registration changes the registry: it runs in a prefix of its own.
 #include <gtest/gtest.h>
 #include <oleauto.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
-#include "TypeLibChecks.h"
+#include "TestFiles.h"
+#include "TestRegistry.h"
 
 namespace tessaline::testing {
 namespace {
 
-class ComInit {
-public:
-    ComInit() { CoInitialize(nullptr); }
-    ~ComInit() { CoUninitialize(); }
-};
-
-TEST(TypeLibrary, Tessaline3ReadsBackFromTheDll) {
-    ComInit com;
-    Ref<ITypeLib> lib;
-    const HRESULT hr = LoadTypeLibEx(Wide(DllUnderTest()).c_str(), REGKIND_NONE, lib.put());
-    ASSERT_EQ(HexText(hr), "0x0") << DllUnderTest();
-    // Unregistered, the references into ShellTypes lead nowhere; the registration tests
-    // follow them.
-    ExpectTessaline3(lib.get(), Imports::Unresolved);
+std::string Hex(unsigned long value) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "0x%lX", value);
+    return buf;
 }
 
-TEST(TypeLibrary, ShellTypesReadsBackFromResource2) {
-    ComInit com;
-    Ref<ITypeLib> lib;
-    const HRESULT hr = LoadTypeLibEx(Wide(DllUnderTest() + "\\2").c_str(), REGKIND_NONE, lib.put());
-    ASSERT_EQ(HexText(hr), "0x0") << DllUnderTest() << "\\2";
-    ExpectShellTypes(lib.get());
-}
+std::string Text(BSTR text) { return text == nullptr ? "<null>" : ToAnsi(text); }
 
-class DllResources : public ::testing::Test {
-protected:
-    void SetUp() override {
-        module_ = LoadLibraryExA(DllUnderTest().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        ASSERT_NE(module_, nullptr) << DllUnderTest() << " error " << GetLastError();
-    }
-    void TearDown() override {
-        if (module_ != nullptr)
-            FreeLibrary(module_);
-    }
+std::string DllUnderTest() { return ToAnsi(BuiltFile(L"page\\Kivrel3.dll")); }
 
-    // The bytes of a resource in exactly this language, or "<missing>".
-    std::string Bytes(const char* type, WORD id, WORD language) const {
-        HRSRC found = FindResourceExA(module_, type, MAKEINTRESOURCEA(id), language);
-        if (found == nullptr)
-            return "<missing>";
-        const DWORD size = SizeofResource(module_, found);
-        const void* data = LockResource(LoadResource(module_, found));
-        return data == nullptr ? "<unreadable>" : std::string(static_cast<const char*>(data), size);
-    }
+// ---- resources ------------------------------------------------------------------------
 
-    HMODULE module_ = nullptr;
-};
-
-std::string HexBytes(const std::string& bytes) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : bytes) {
-        if (!out.empty())
-            out += ' ';
-        out += kDigits[c >> 4];
-        out += kDigits[c & 15];
-    }
-    return out;
-}
-
-const WORD kNeutral = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
-const WORD kEnglishUs = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-
-TEST_F(DllResources, InterfaceIdentifiersAreLengthThenGuidBytes) {
+TEST(Resources, InterfaceIdentifiersAreLengthThenGuidBytes) {
+    UniqueLibrary dll(LoadLibraryExA(DllUnderTest().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(dll) << DllUnderTest();
     const struct {
         const char* type;
         const char* bytes;  // length 16, then Data1, Data2, Data3 little-endian, then Data4
@@ -83,90 +37,49 @@ TEST_F(DllResources, InterfaceIdentifiersAreLengthThenGuidBytes) {
         {"_IID_CLSDROPFILES", "10 00 00 00 A5 05 1C D8 2B 6E E0 11 8F 3A 5E 21 A7 C3 D0 94"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.type);
-        const std::string bytes = Bytes(row.type, 1, kNeutral);
-        EXPECT_EQ(bytes.size(), 20u);
-        EXPECT_EQ(HexBytes(bytes), row.bytes);
+        std::string came = "<missing>";
+        if (HRSRC found = FindResourceA(dll.get(), MAKEINTRESOURCEA(1), row.type)) {
+            const auto* data = static_cast<const unsigned char*>(LockResource(LoadResource(dll.get(), found)));
+            char byte[4];
+            came.clear();
+            for (DWORD i = 0; i < SizeofResource(dll.get(), found); ++i) {
+                std::snprintf(byte, sizeof byte, i == 0 ? "%02X" : " %02X", data[i]);
+                came += byte;
+            }
+        }
+        EXPECT_EQ(came, row.bytes) << row.type;
     }
 }
 
-TEST_F(DllResources, TypeLibrariesAreLanguageNeutral) {
-    for (WORD id : {1, 2}) {
-        SCOPED_TRACE("TYPELIB " + std::to_string(id));
-        const std::string bytes = Bytes("TYPELIB", id, kNeutral);
-        EXPECT_EQ(bytes.substr(0, 4), "MSFT") << "the platform's type-library file format";
-    }
-}
-
-TEST_F(DllResources, VersionResourceIsUsEnglish) {
-    EXPECT_NE(Bytes(MAKEINTRESOURCEA(16) /* RT_VERSION */, 1, kEnglishUs), "<missing>");
-}
-
-class VersionInfo {
-public:
-    explicit VersionInfo(const std::string& file) {
-        DWORD ignored = 0;
-        const DWORD size = GetFileVersionInfoSizeA(file.c_str(), &ignored);
-        data_.resize(size);
-        if (size == 0 || !GetFileVersionInfoA(file.c_str(), 0, size, data_.data()))
-            data_.clear();
-    }
-    bool loaded() const { return !data_.empty(); }
-
-    const void* Query(const std::string& path, UINT* length) const {
+TEST(Resources, VersionResource) {
+    const std::string dll = DllUnderTest();
+    std::vector<char> data(GetFileVersionInfoSizeA(dll.c_str(), nullptr));
+    ASSERT_TRUE(!data.empty() && GetFileVersionInfoA(dll.c_str(), 0, static_cast<DWORD>(data.size()), data.data()))
+        << dll;
+    auto query = [&](const std::string& path, UINT& length) {
         void* value = nullptr;
-        *length = 0;
-        if (!VerQueryValueA(data_.data(), path.c_str(), &value, length))
-            return nullptr;
-        return value;
-    }
-
-    // A string of block 040904B0, or "<missing>".
-    std::string String(const char* name) const {
-        UINT length = 0;
-        const void* value = Query(std::string("\\StringFileInfo\\040904B0\\") + name, &length);
-        if (value == nullptr)
-            return "<missing>";
-        return length == 0 ? std::string() : std::string(static_cast<const char*>(value));
-    }
-
-private:
-    std::vector<char> data_;
-};
-
-TEST(VersionResource, FixedPartSaysDllVersion1_9_0_430) {
-    VersionInfo info(DllUnderTest());
-    ASSERT_TRUE(info.loaded()) << DllUnderTest();
-    UINT length = 0;
-    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(info.Query("\\", &length));
-    ASSERT_NE(fixed, nullptr);
-    ASSERT_EQ(length, sizeof(VS_FIXEDFILEINFO));
-    const struct {
-        const char* name;
-        DWORD value;
-        DWORD expected;
-    } rows[] = {
-        {"dwFileVersionMS", fixed->dwFileVersionMS, 0x00010009},
-        {"dwFileVersionLS", fixed->dwFileVersionLS, 0x000001AE},  // 0.430
-        {"dwProductVersionMS", fixed->dwProductVersionMS, 0x00010009},
-        {"dwProductVersionLS", fixed->dwProductVersionLS, 0x000001AE},
-        {"dwFileFlagsMask", fixed->dwFileFlagsMask, 0},
-        {"dwFileFlags", fixed->dwFileFlags, 0},
-        {"dwFileOS", fixed->dwFileOS, VOS__WINDOWS32},
-        {"dwFileType", fixed->dwFileType, VFT_DLL},
-        {"dwFileSubtype", fixed->dwFileSubtype, 0},
+        length = 0;
+        return VerQueryValueA(data.data(), path.c_str(), &value, &length) ? value : nullptr;
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(HexText(row.value), HexText(row.expected)) << row.name;
-}
 
-TEST(VersionResource, StringsAndTranslation) {
-    VersionInfo info(DllUnderTest());
-    ASSERT_TRUE(info.loaded()) << DllUnderTest();
+    UINT length = 0;
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(query("\\", length));
+    const auto* translation = static_cast<const WORD*>(query("\\VarFileInfo\\Translation", length));
+    ASSERT_TRUE(fixed != nullptr && translation != nullptr && length == 4) << "one language and code page";
+    char came[200];
+    std::snprintf(came, sizeof came, "%u.%u.%u.%u / %u.%u.%u.%u mask %lX flags %lX os %lX type %lX sub %lX, %04X %04X",
+                  HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS),
+                  LOWORD(fixed->dwFileVersionLS), HIWORD(fixed->dwProductVersionMS),
+                  LOWORD(fixed->dwProductVersionMS), HIWORD(fixed->dwProductVersionLS),
+                  LOWORD(fixed->dwProductVersionLS), fixed->dwFileFlagsMask, fixed->dwFileFlags, fixed->dwFileOS,
+                  fixed->dwFileType, fixed->dwFileSubtype, translation[0], translation[1]);
+    EXPECT_EQ(std::string(came), "1.9.0.430 / 1.9.0.430 mask 0 flags 0 os 4 type 2 sub 0, 0409 04B0")
+        << "file / product version, VOS__WINDOWS32, VFT_DLL, translation";
+
     const struct {
         const char* name;
         const char* value;
-    } rows[] = {
+    } strings[] = {
         {"Comments", "Tessaline v. 3"},
         {"CompanyName", "Orvando"},
         {"FileDescription", "NTFS Streams Property Page Extension"},
@@ -175,17 +88,261 @@ TEST(VersionResource, StringsAndTranslation) {
         {"ProductVersion", "1.09.0430"},
         {"InternalName", "Kivrel3"},
         {"OriginalFilename", "Kivrel3.dll"},
-        {"OLESelfRegister", ""},  // present, empty: marks the DLL as self-registering
+        {"OLESelfRegister", ""},  // present and empty
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(info.String(row.name), row.value) << row.name;
+    for (const auto& row : strings) {
+        const std::string path = std::string("\\StringFileInfo\\040904B0\\") + row.name;
+        const auto* value = static_cast<const char*>(query(path, length));
+        EXPECT_EQ(value == nullptr ? "<missing>" : length == 0 ? "" : std::string(value), row.value)
+            << row.name;
+    }
+}
 
-    UINT length = 0;
-    const auto* translation = static_cast<const WORD*>(info.Query("\\VarFileInfo\\Translation", &length));
-    ASSERT_NE(translation, nullptr);
-    ASSERT_EQ(length, 4u) << "one language and code page";
-    EXPECT_EQ(HexText(translation[0]), "0x409");
-    EXPECT_EQ(HexText(translation[1]), "0x4B0");
+// ---- the type library, as one line per fact ---------------------------------------------
+
+std::string GuidText(REFGUID guid) {
+    wchar_t text[40] = {};
+    StringFromGUID2(guid, text, 40);
+    return ToAnsi(text);
+}
+
+// "_Page {D81C05A4-6E2B-11E0-8F3A-5E21A7C3D094}"
+std::string Title(ITypeInfo* info, const TYPEATTR* attr) {
+    BSTR name = nullptr;
+    info->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr);
+    const std::string text = Text(name) + " " + GuidText(attr->guid);
+    SysFreeString(name);
+    return text;
+}
+
+std::string Reference(ITypeInfo* from, HREFTYPE ref) {
+    ITypeInfo* to = nullptr;
+    TYPEATTR* attr = nullptr;
+    if (FAILED(from->GetRefTypeInfo(ref, &to)))
+        return "<unresolved>";
+    to->GetTypeAttr(&attr);
+    const std::string text = Title(to, attr);
+    to->ReleaseTypeAttr(attr);
+    to->Release();
+    return text;
+}
+
+std::string TypeText(ITypeInfo* owner, const TYPEDESC& t) {
+    switch (t.vt) {
+    case VT_PTR: return TypeText(owner, *t.lptdesc) + "*";
+    case VT_USERDEFINED: return Reference(owner, t.hreftype);
+    case VT_HRESULT: return "HRESULT";
+    case VT_BSTR: return "BSTR";
+    case VT_I2: return "short";
+    default: return "vt" + std::to_string(t.vt);
+    }
+}
+
+// "[in,out] ", other flags in hexadecimal.
+std::string ParamFlags(USHORT flags) {
+    std::string text;
+    for (const auto& [flag, name] : {std::pair<USHORT, const char*>{PARAMFLAG_FIN, "in"},
+                                     {PARAMFLAG_FOUT, "out"}, {PARAMFLAG_FRETVAL, "retval"}})
+        if (flags & flag) {
+            text += (text.empty() ? "" : ",") + std::string(name);
+            flags &= ~flag;
+        }
+    if (flags != 0)
+        text += (text.empty() ? "" : ",") + Hex(flags);
+    return text.empty() ? "" : "[" + text + "] ";
+}
+
+// "propget Files 0x68030005: [in,out] short* nIndex, [out,retval] BSTR*"
+std::string Member(ITypeInfo* info, const FUNCDESC* f) {
+    BSTR names[16] = {};
+    UINT count = 0;
+    info->GetNames(f->memid, names, 16, &count);
+    const char* kind = f->invkind == INVOKE_FUNC ? "func" : f->invkind == INVOKE_PROPERTYGET ? "propget" : "propput";
+    std::string text = kind + (" " + Text(names[0])) + " " + Hex(f->memid) + ":";
+    for (SHORT p = 0; p < f->cParams; ++p) {
+        const ELEMDESC& e = f->lprgelemdescParam[p];
+        text += (p == 0 ? " " : ", ") + ParamFlags(e.paramdesc.wParamFlags) + TypeText(info, e.tdesc);
+        if (static_cast<UINT>(p) + 1 < count)
+            text += " " + Text(names[p + 1]);
+    }
+    for (BSTR name : names)
+        SysFreeString(name);
+    // Anything but a plain stdcall method answering HRESULT shows.
+    if (f->elemdescFunc.tdesc.vt != VT_HRESULT || f->callconv != CC_STDCALL || f->wFuncFlags != 0)
+        text += " returns " + TypeText(info, f->elemdescFunc.tdesc) + " callconv " + std::to_string(f->callconv) +
+                " funcflags " + Hex(f->wFuncFlags);
+    return text;
+}
+
+// Kind, name, identifier, version and flags, then an indented line per implemented
+// interface and per member.
+std::string Describe(ITypeInfo* info) {
+    static const char* const kKinds[] = {"enum",     "record",  "module", "interface",
+                                         "dispatch", "coclass", "alias",  "union"};
+    TYPEATTR* attr = nullptr;
+    info->GetTypeAttr(&attr);
+    std::string kind = kKinds[attr->typekind];
+    // A dual's vtable half holds the members as declared and the type flags as stored;
+    // Wine's dispinterface view drops TYPEFLAG_FOLEAUTOMATION.
+    HREFTYPE halfRef = 0;
+    ITypeInfo* half = nullptr;
+    if (attr->typekind == TKIND_DISPATCH && SUCCEEDED(info->GetRefTypeOfImplType(static_cast<UINT>(-1), &halfRef)) &&
+        SUCCEEDED(info->GetRefTypeInfo(halfRef, &half))) {
+        info->ReleaseTypeAttr(attr);
+        info = half;
+        info->GetTypeAttr(&attr);
+        kind += "+" + std::string(kKinds[attr->typekind]);
+    }
+    std::string text = kind + " " + Title(info, attr) + " " + std::to_string(attr->wMajorVerNum) + "." +
+                       std::to_string(attr->wMinorVerNum) + " flags " + Hex(attr->wTypeFlags) + "\n";
+    for (UINT i = 0; i < attr->cImplTypes; ++i) {
+        HREFTYPE ref = 0;
+        INT flags = 0;
+        info->GetRefTypeOfImplType(i, &ref);
+        info->GetImplTypeFlags(i, &flags);
+        text += "  implements " + Reference(info, ref) +
+                (flags == IMPLTYPEFLAG_FDEFAULT ? " default" : flags == 0 ? "" : " flags " + Hex(flags)) + "\n";
+    }
+    for (UINT i = 0; i < attr->cFuncs; ++i) {
+        FUNCDESC* f = nullptr;
+        info->GetFuncDesc(i, &f);
+        text += "  " + Member(info, f) + "\n";
+        info->ReleaseFuncDesc(f);
+    }
+    info->ReleaseTypeAttr(attr);
+    if (half != nullptr)
+        half->Release();
+    return text;
+}
+
+std::string Describe(ITypeLib* lib) {
+    TLIBATTR* attr = nullptr;
+    BSTR name = nullptr;
+    lib->GetLibAttr(&attr);
+    lib->GetDocumentation(-1, &name, nullptr, nullptr, nullptr);
+    // The loader marks every library it reads from a file with FHASDISKIMAGE.
+    std::string text = Text(name) + " " + GuidText(attr->guid) + " " + std::to_string(attr->wMajorVerNum) + "." +
+                       std::to_string(attr->wMinorVerNum) + " lcid " + Hex(attr->lcid) + " flags " +
+                       Hex(attr->wLibFlags & ~LIBFLAG_FHASDISKIMAGE) + "\n";
+    lib->ReleaseTLibAttr(attr);
+    SysFreeString(name);
+    for (UINT i = 0; i < lib->GetTypeInfoCount(); ++i) {
+        ITypeInfo* info = nullptr;
+        lib->GetTypeInfo(i, &info);
+        text += Describe(info);
+        info->Release();
+    }
+    return text;
+}
+
+// One row per type description, in the library's order. Members are in vtable order after
+// IDispatch's; the shell's interfaces resolve through ShellTypes to the platform's identifiers.
+const char kTessaline3[] =
+    "Tessaline3 {4B7A2E9B-6C1D-11E0-8F3A-5E21A7C3D094} 2.0 lcid 0x409 flags 0x0\n"
+
+    "dispatch+interface _Page {D81C05A4-6E2B-11E0-8F3A-5E21A7C3D094} 1.0 flags 0x11D0\n"
+    "  implements IDispatch {00020400-0000-0000-C000-000000000046}\n"
+    "  propget SelectedFile 0x68030001: [out,retval] BSTR*\n"
+
+    "coclass Page {4B7A2E9F-6C1D-11E0-8F3A-5E21A7C3D094} 1.0 flags 0x2\n"
+    "  implements _Page {D81C05A4-6E2B-11E0-8F3A-5E21A7C3D094} default\n"
+    "  implements IShellExtInit {000214E8-0000-0000-C000-000000000046}\n"
+    "  implements IShellPropSheetExt {000214E9-0000-0000-C000-000000000046}\n"
+
+    "dispatch+interface _clsDropFiles {D81C05A5-6E2B-11E0-8F3A-5E21A7C3D094} 1.0 flags 0x11D0\n"
+    "  implements IDispatch {00020400-0000-0000-C000-000000000046}\n"
+    "  func GetDropFiles 0x60030007: [in,out] IDataObject {0000010E-0000-0000-C000-000000000046}** pDataObj\n"
+    "  propget Count 0x68030006: [out,retval] short*\n"
+    "  propget Files 0x68030005: [in,out] short* nIndex, [out,retval] BSTR*\n"
+    "  propget SelectedFile 0x68030004: [out,retval] BSTR*\n"
+
+    "coclass clsDropFiles {4B7A2E9D-6C1D-11E0-8F3A-5E21A7C3D094} 1.0 flags 0x2\n"
+    "  implements _clsDropFiles {D81C05A5-6E2B-11E0-8F3A-5E21A7C3D094} default\n";
+
+// ---- registration -------------------------------------------------------------------------
+
+const GUID kLibTessaline3 = {0x4B7A2E9B, 0x6C1D, 0x11E0, {0x8F, 0x3A, 0x5E, 0x21, 0xA7, 0xC3, 0xD0, 0x94}};
+const char kPageClsid[] = "{4B7A2E9F-6C1D-11E0-8F3A-5E21A7C3D094}";
+const char* const kClasses[] = {"CLSID\\{4B7A2E9F-6C1D-11E0-8F3A-5E21A7C3D094}",
+                                "CLSID\\{4B7A2E9D-6C1D-11E0-8F3A-5E21A7C3D094}"};
+const char* const kHandlerKeys[] = {"*\\shellex\\PropertySheetHandlers\\Tessaline",
+                                    "Folder\\shellex\\PropertySheetHandlers\\Tessaline"};
+// IDataObject, IShellExtInit, IShellPropSheetExt: a careless library registration rewrites them.
+const char* const kSystemInterfaces[] = {"Interface\\{0000010E-0000-0000-C000-000000000046}",
+                                         "Interface\\{000214E8-0000-0000-C000-000000000046}",
+                                         "Interface\\{000214E9-0000-0000-C000-000000000046}"};
+
+std::string Value(const std::string& key, const char* name) {
+    const RegText value = ReadRegText(HKEY_CLASSES_ROOT, key, name);
+    return value.status != ERROR_SUCCESS ? "<missing>" : value.text();
+}
+
+// Every value and subkey below a key, for before/after comparisons.
+std::string Snapshot(const std::string& name) {
+    UniqueKey key;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, name.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+        return "";
+    std::string text = "[" + name + "]\n";
+    char item[256];
+    BYTE data[1024];
+    for (DWORD i = 0, n = sizeof item, size = sizeof data;
+         RegEnumValueA(key.get(), i, item, &n, nullptr, nullptr, data, &size) == ERROR_SUCCESS;
+         ++i, n = sizeof item, size = sizeof data)
+        text += std::string(item) + "=" + std::string(reinterpret_cast<char*>(data), size) + "\n";
+    for (DWORD i = 0, n = sizeof item; RegEnumKeyExA(key.get(), i, item, &n, nullptr, nullptr, nullptr, nullptr) ==
+                                       ERROR_SUCCESS;
+         ++i, n = sizeof item)
+        text += Snapshot(name + "\\" + item);
+    return text;
+}
+
+TEST(Registration, WritesBothClassesAndTheLibraryAndRemovesExactlyThose) {
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring wideDll = std::wstring(system) + L"\\Kivrel3.dll";
+    const std::string dll = ToAnsi(wideDll);
+    ASSERT_TRUE(CopyFileW(BuiltFile(L"page\\Kivrel3.dll").c_str(), wideDll.c_str(), FALSE)) << GetLastError();
+    auto regsvr32 = [&](const wchar_t* args) {
+        return static_cast<int>(RunAndWait(std::wstring(system) + L"\\regsvr32.exe",
+                                           L"regsvr32.exe " + std::wstring(args) + L" " + wideDll));
+    };
+    for (const char* handler : kHandlerKeys) {
+        UniqueKey key;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, handler, 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExA(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(kPageClsid), sizeof kPageClsid);
+    }
+    std::vector<std::string> systemBefore;
+    for (const char* iface : kSystemInterfaces)
+        systemBefore.push_back(Snapshot(iface));
+    auto expectOthersUntouched = [&](const char* after) {
+        for (size_t i = 0; i < systemBefore.size(); ++i)
+            EXPECT_EQ(Snapshot(kSystemInterfaces[i]), systemBefore[i]) << after;
+        for (const char* handler : kHandlerKeys)
+            EXPECT_EQ(Value(handler, ""), kPageClsid) << handler << " " << after;
+    };
+
+    ASSERT_EQ(regsvr32(L"/s"), 0) << "3: not loadable, 4: no DllRegisterServer, 5: it failed";
+    for (const char* classKey : kClasses) {
+        EXPECT_EQ(Value(std::string(classKey) + "\\InprocServer32", ""), dll) << classKey;
+        EXPECT_EQ(Value(std::string(classKey) + "\\InprocServer32", "ThreadingModel"), "Apartment") << classKey;
+    }
+    EXPECT_EQ(Value("TypeLib\\{4B7A2E9B-6C1D-11E0-8F3A-5E21A7C3D094}\\2.0\\409\\win32", ""), dll);
+    ITypeLib* lib = nullptr;
+    ASSERT_EQ(Hex(LoadRegTypeLib(kLibTessaline3, 2, 0, 0x0409, &lib)), "0x0");
+    EXPECT_EQ(Describe(lib), kTessaline3);
+    lib->Release();
+    expectOthersUntouched("after /s");
+
+    ASSERT_EQ(regsvr32(L"/s /u"), 0);
+    for (const char* key : {kClasses[0], kClasses[1], "TypeLib\\{4B7A2E9B-6C1D-11E0-8F3A-5E21A7C3D094}",
+                            "TypeLib\\{4B7A2EA1-6C1D-11E0-8F3A-5E21A7C3D094}",  // ShellTypes
+                            "Interface\\{D81C05A4-6E2B-11E0-8F3A-5E21A7C3D094}",
+                            "Interface\\{D81C05A5-6E2B-11E0-8F3A-5E21A7C3D094}"})
+        EXPECT_EQ(Snapshot(key), "") << key;
+    expectOthersUntouched("after /s /u");
+    // The uninstaller may run twice; nothing left to remove is no failure.
+    EXPECT_EQ(regsvr32(L"/s /u"), 0);
 }
 
 }  // namespace
