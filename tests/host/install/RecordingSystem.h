@@ -16,6 +16,15 @@ inline std::string Narrow(const std::wstring& text) { return std::string(text.be
 
 inline std::string RootName(RegRoot root) { return root == RegRoot::ClassesRoot ? "HKCR" : "HKLM"; }
 
+inline ToolRun Tool(ToolRun::Outcome outcome, uint32_t exitCode = 0, uint32_t error = 0, std::wstring text = L"") {
+    ToolRun run;
+    run.outcome = outcome;
+    run.exitCode = exitCode;
+    run.error = error;
+    run.errorText = text;
+    return run;
+}
+
 class RecordingSystem final : public InstallSystem, public UninstallSystem {
 public:
     // Folders the platform gives for the selectors 0, 1 and 2.
@@ -24,35 +33,22 @@ public:
     std::wstring temp = L"C:\\TEMP";
 
     std::map<std::wstring, std::string> files;
-    std::set<std::wstring> failCopyTo;             // destinations a copy cannot replace
-    std::set<std::string> failWrite;               // "key|value name" writes that fail
-    std::set<std::string> failKeyDelete;           // "parent\sub" deletions that fail
-    std::map<std::string, std::string> values;     // "ROOT\key|name" -> data
-    std::set<std::string> keys;                    // "ROOT\key", with every key above it
-    ToolRun toolAnswer = Ended(0);
+    std::set<std::wstring> failCopyTo;          // destinations a copy cannot replace
+    std::set<std::string> failWrite;            // "key|value name" writes that fail
+    std::set<std::string> failKeyDelete;        // "ROOT\parent\sub" deletions that fail
+    std::map<std::string, std::string> values;  // "ROOT\key|name" -> data
+    std::set<std::string> keys;                 // "ROOT\key", with every key above it
+    ToolRun toolAnswer = Tool(ToolRun::Ended);
 
-    std::vector<std::string> log;                  // changes and tool runs, in order
+    std::vector<std::string> log;  // changes and tool runs, in order
 
-    static ToolRun Ended(uint32_t code) {
-        ToolRun run;
-        run.outcome = ToolRun::Ended;
-        run.exitCode = code;
-        return run;
-    }
-
-    std::wstring Package() const { return temp + L"\\kvz31"; }
-    void AddPackage(std::initializer_list<const wchar_t*> names) {
+    void AddPackage(const std::vector<const wchar_t*>& names) {
         for (const wchar_t* name : names)
-            files[Package() + L"\\" + name] = "new " + Narrow(name);
+            files[temp + L"\\kvz31\\" + name] = "new " + Narrow(name);
     }
 
     std::wstring GetFolderPath(short selector) override {
-        switch (selector) {
-        case 0: return windows;
-        case 1: return system;
-        case 2: return temp;
-        }
-        return L"";
+        return selector == 0 ? windows : selector == 1 ? system : selector == 2 ? temp : L"";
     }
 
     bool FileExists(const std::wstring& path) override { return files.count(path) != 0; }
@@ -77,9 +73,7 @@ public:
         log.push_back("write " + RootName(root) + "\\" + where + " = " + Narrow(data));
         std::string path = RootName(root);
         for (size_t start = 0; start <= key.size();) {
-            size_t end = key.find(L'\\', start);
-            if (end == std::wstring::npos)
-                end = key.size();
+            const size_t end = std::min(key.find(L'\\', start), key.size());
             path += "\\" + Narrow(key.substr(start, end - start));
             keys.insert(path);
             start = end + 1;

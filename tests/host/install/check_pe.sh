@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# check_pe.sh FILE: a shipped program is a GUI-subsystem PE for NT4 and later, stripped,
-# and imports nothing but DLLs every Windows has.
+# check_pe.sh FILE DLL...: a shipped program is a GUI-subsystem PE for NT4 and later,
+# stripped, and imports nothing but the given DLLs, which every Windows has.
 set -u
-file=$1
+file=$1; shift
+allowed=" $* "
 [ -f "$file" ] || { echo "missing: $file"; exit 1; }
 dump=$(i686-w64-mingw32-objdump -p "$file") || exit 1
 fail=0
@@ -13,7 +14,6 @@ subsystem=$(awk '/^Subsystem/ {print $2}' <<<"$dump")
 os=$(awk '/^MajorOSystemVersion/ {print $2}' <<<"$dump")
 [ "$os" = 4 ] || { echo "MajorOSystemVersion: expected 4, got $os"; fail=1; }
 
-allowed=" KERNEL32.dll USER32.dll ADVAPI32.dll msvcrt.dll "
 while read -r dll; do
   [[ "$allowed" == *" $dll "* ]] || { echo "imports $dll, expected only:$allowed"; fail=1; }
 done < <(awk '/DLL Name:/ {print $3}' <<<"$dump")

@@ -1,69 +1,53 @@
-// The uninstall flow over the recording system: its order, that nothing stops it, and
-// that it removes what the install wrote.
+// The uninstall flow over the recording system: every step in order whatever the steps
+// before gave, and what it removes.
 #include <gtest/gtest.h>
-
-#include <functional>
 
 #include "RecordingSystem.h"
 
 namespace tessaline::testing {
 namespace {
 
-const std::string kRunUnregister =
-    "run C:\\WINDOWS\\system32\\regsvr32.exe [regsvr32.exe /s /u C:\\WINDOWS\\system32\\Kivrel3.dll] wait 60000";
-const std::string kDeleteFileKey = "delete key HKCR\\*\\shellex\\PropertySheetHandlers\\Tessaline";
-const std::string kDeleteFolderKey = "delete key HKCR\\Folder\\shellex\\PropertySheetHandlers\\Tessaline";
-const std::string kDeleteUninstallKey =
-    "delete key HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline";
-const std::string kDeleteDll = "delete file C:\\WINDOWS\\system32\\Kivrel3.dll";
-const std::string kDeleteVornex = "delete file C:\\WINDOWS\\system32\\vornex.dll";
+const std::string kFileKey = "HKCR\\*\\shellex\\PropertySheetHandlers\\Tessaline";
+const std::vector<std::string> kKeysGo = {
+    "delete key " + kFileKey, "delete key HKCR\\Folder\\shellex\\PropertySheetHandlers\\Tessaline",
+    "delete key HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline"};
 
-const std::vector<std::string> kFullUninstall = {kRunUnregister, kDeleteFileKey, kDeleteFolderKey,
-                                                 kDeleteUninstallKey, kDeleteDll, kDeleteVornex};
-
-void Installed(RecordingSystem& s) {
+void Install(RecordingSystem& s) {
     s.AddPackage({L"Kivrel3.dll", L"kivremove.exe", L"vornex.dll"});
     ASSERT_EQ(Narrow(InstallFlow(s)), "Tessaline installation complete.");
     s.log.clear();
 }
 
 TEST(UninstallFlow, RunsEveryStepInOrderWhateverTheStepsBeforeGave) {
-    struct Row {
+    const struct {
         const char* name;
-        std::function<void(RecordingSystem&)> setUp;
+        bool installed;
+        ToolRun tool;
+        std::string failKey;
+    } rows[] = {
+        {"after a complete install", true, Tool(ToolRun::Ended), ""},
+        {"second run, nothing installed", false, Tool(ToolRun::Ended), ""},
+        {"tool cannot be started", true, Tool(ToolRun::NotStarted), ""},
+        {"unregistration ends with code 5", true, Tool(ToolRun::Ended, 5), ""},
+        {"unregistration does not end", true, Tool(ToolRun::NoEnd), ""},
+        {"first key cannot be deleted", true, Tool(ToolRun::Ended), kFileKey},
     };
-    const Row rows[] = {
-        {"after a complete install", Installed},
-        {"second run, nothing installed", [](RecordingSystem&) {}},
-        {"tool cannot be started",
-         [](RecordingSystem& s) {
-             Installed(s);
-             s.toolAnswer.outcome = ToolRun::NotStarted;
-         }},
-        {"unregistration ends with code 5",
-         [](RecordingSystem& s) {
-             Installed(s);
-             s.toolAnswer = RecordingSystem::Ended(5);
-         }},
-        {"unregistration does not end",
-         [](RecordingSystem& s) {
-             Installed(s);
-             s.toolAnswer.outcome = ToolRun::NoEnd;
-         }},
-        {"first key cannot be deleted",
-         [](RecordingSystem& s) {
-             Installed(s);
-             s.failKeyDelete.insert("HKCR\\*\\shellex\\PropertySheetHandlers\\Tessaline");
-         }},
-    };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         RecordingSystem s;
-        row.setUp(s);
+        if (row.installed)
+            Install(s);
+        s.toolAnswer = row.tool;
+        s.failKeyDelete.insert(row.failKey);
         UninstallFlow(s);
         // The tool runs first and is awaited (the wait bound is in the log), so the DLL is
         // unregistered before it is deleted.
-        EXPECT_EQ(s.log, kFullUninstall);
+        std::vector<std::string> expected = {
+            "run C:\\WINDOWS\\system32\\regsvr32.exe [regsvr32.exe /s /u C:\\WINDOWS\\system32\\Kivrel3.dll] wait 60000"};
+        expected.insert(expected.end(), kKeysGo.begin(), kKeysGo.end());
+        expected.push_back("delete file C:\\WINDOWS\\system32\\Kivrel3.dll");
+        expected.push_back("delete file C:\\WINDOWS\\system32\\vornex.dll");
+        EXPECT_EQ(s.log, expected);
     }
 }
 
@@ -71,14 +55,11 @@ TEST(UninstallFlow, RunsEveryStepInOrderWhateverTheStepsBeforeGave) {
 // drive; nothing is started or deleted, the keys still go.
 TEST(UninstallFlow, WithoutTheSystemFolderOnlyTheKeysGo) {
     RecordingSystem s;
-    Installed(s);
+    Install(s);
     s.system = L"";
-    s.files[L"\\Kivrel3.dll"] = "someone else's";
-    s.files[L"\\vornex.dll"] = "someone else's";
     UninstallFlow(s);
-    EXPECT_EQ(s.log, (std::vector<std::string>{kDeleteFileKey, kDeleteFolderKey, kDeleteUninstallKey}));
+    EXPECT_EQ(s.log, kKeysGo);
     EXPECT_TRUE(s.values.empty());
-    EXPECT_EQ(s.files.count(L"\\Kivrel3.dll"), 1u);
 }
 
 TEST(UninstallFlow, StartsTheToolFromTheSystemFolderQuotingABlankPath) {
@@ -86,24 +67,22 @@ TEST(UninstallFlow, StartsTheToolFromTheSystemFolderQuotingABlankPath) {
     s.system = L"D:\\WIN NT\\system32";
     UninstallFlow(s);
     ASSERT_FALSE(s.log.empty());
-    EXPECT_EQ(s.log.front(),
-              "run D:\\WIN NT\\system32\\regsvr32.exe [regsvr32.exe /s /u \"D:\\WIN NT\\system32\\Kivrel3.dll\"] "
-              "wait 60000");
+    EXPECT_EQ(s.log.front(), "run D:\\WIN NT\\system32\\regsvr32.exe [regsvr32.exe /s /u "
+                             "\"D:\\WIN NT\\system32\\Kivrel3.dll\"] wait 60000");
 }
 
+// What the install wrote goes, the keys above it and the uninstaller stay.
 TEST(UninstallFlow, RemovesEveryKeyAndDllTheInstallWroteAndKeepsItself) {
     RecordingSystem s;
-    Installed(s);
+    Install(s);
     const auto keysBefore = s.keys;
     UninstallFlow(s);
     EXPECT_TRUE(s.values.empty()) << "first left: " << (s.values.empty() ? "" : s.values.begin()->first);
     for (const std::string& key : keysBefore) {
-        SCOPED_TRACE(key);
-        const bool tessaline = key.size() >= 10 && key.compare(key.size() - 10, 10, "\\Tessaline") == 0;
-        EXPECT_EQ(s.keys.count(key), tessaline ? 0u : 1u);
+        const bool ours = key.size() >= 10 && key.compare(key.size() - 10, 10, "\\Tessaline") == 0;
+        EXPECT_EQ(s.keys.count(key), ours ? 0u : 1u) << key;
     }
-    EXPECT_EQ(s.files.count(L"C:\\WINDOWS\\system32\\Kivrel3.dll"), 0u);
-    EXPECT_EQ(s.files.count(L"C:\\WINDOWS\\system32\\vornex.dll"), 0u);
+    EXPECT_EQ(s.files.count(L"C:\\WINDOWS\\system32\\Kivrel3.dll") + s.files.count(L"C:\\WINDOWS\\system32\\vornex.dll"), 0u);
     EXPECT_EQ(s.files.count(L"C:\\WINDOWS\\kivremove.exe"), 1u);
 }
 

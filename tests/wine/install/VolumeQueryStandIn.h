@@ -1,5 +1,4 @@
-// Stand-in for the volume query behind GetFileSystemName. It answers "FAT32" unless a
-// test scripts another answer; linked into test programs and test builds only.
+// Stand-in for the volume query behind GetFileSystemName, answering what a test scripts.
 #pragma once
 
 #include <string>
