@@ -283,6 +283,19 @@ TEST(StreamsPage, ASecondPageOnTheSameThreadIsWiredLikeTheFirst) {
     EXPECT_FALSE(PathExists(StreamPath(second, L"second")));
 }
 
+TEST(StreamsPage, APageWhoseObjectGivesNoPathListsNothingOfAnEarlierPage) {
+    const std::wstring earlier = MakeFile({{L"earlier", "from the first dialog"}});
+    {
+        FakePage object(earlier);
+        Sheet sheet(object);
+        ASSERT_EQ(sheet.Entries(), Entries{"earlier * 21"});
+    }
+    FakePage failing(MakeFile({{L"own", "x"}}));
+    failing.failSelectedFile = true;
+    Sheet sheet(failing);
+    EXPECT_EQ(sheet.Entries(), Entries{}) << "Delete here would act on another dialog's file";
+}
+
 // Each thread has its own page state: a page opened on another thread does not take
 // over this thread's controls or file.
 struct OtherThread {

@@ -22,6 +22,8 @@ STDMETHODIMP FakePage::QueryInterface(REFIID riid, void** ppv) {
 
 STDMETHODIMP FakePage::get_SelectedFile(BSTR* pVal) {
     ++selectedFileCalls;
+    if (failSelectedFile)
+        return E_FAIL;
     *pVal = SysAllocStringLen(path_.data(), static_cast<UINT>(path_.size()));
     return S_OK;
 }

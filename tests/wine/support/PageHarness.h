@@ -17,6 +17,7 @@ public:
     explicit FakePage(std::wstring path) : path_(std::move(path)) {}
     LONG refs() const { return refs_; }
     int selectedFileCalls = 0;
+    bool failSelectedFile = false;
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
     STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
