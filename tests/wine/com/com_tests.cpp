@@ -20,17 +20,12 @@ using testing::NewTempFolder;
 using testing::PathExists;
 using testing::Sheet;
 using testing::StreamPath;
+using testing::SystemFile;
 using testing::TestDataObject;
 using testing::WriteBytes;
 
 const CLSID kPage = {0x4B7A2E9F, 0x6C1D, 0x11E0, {0x8F, 0x3A, 0x5E, 0x21, 0xA7, 0xC3, 0xD0, 0x94}};
 const CLSID kDropFiles = {0x4B7A2E9D, 0x6C1D, 0x11E0, {0x8F, 0x3A, 0x5E, 0x21, 0xA7, 0xC3, 0xD0, 0x94}};
-
-std::wstring SystemFolder() {
-    wchar_t folder[MAX_PATH] = {};
-    GetSystemDirectoryW(folder, MAX_PATH);
-    return folder;
-}
 
 // The shell's add-page function: keeps what it is given, or refuses.
 struct AddPageLog {
@@ -109,7 +104,7 @@ protected:
     }
 
     static void EnsureVornex() {
-        const std::wstring installed = SystemFolder() + L"\\vornex.dll";
+        const std::wstring installed = SystemFile(L"vornex.dll");
         if (!PathExists(installed))
             ASSERT_TRUE(CopyFileW(BuiltFile(L"vornex\\vornex.dll").c_str(), installed.c_str(), FALSE));
     }
@@ -134,7 +129,7 @@ HMODULE XpBuild::module_ = nullptr;
 
 // First in this program, before any test puts vornex.dll in place.
 TEST_F(XpBuild, WithoutVornexThePageIsDestroyedAndAddPagesStillAnswersOk) {
-    ASSERT_FALSE(PathExists(SystemFolder() + L"\\vornex.dll"));
+    ASSERT_FALSE(PathExists(SystemFile(L"vornex.dll")));
     const std::wstring file = NewTempFolder(L"com") + L"\\a.txt";
     ASSERT_TRUE(WriteBytes(file, "x"));
     IShellExtInit* init = NewPage();
@@ -241,14 +236,14 @@ class ShippedDll : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         CoInitialize(nullptr);
-        const std::wstring target = SystemFolder() + L"\\Kivrel3.dll";
+        const std::wstring target = SystemFile(L"Kivrel3.dll");
         ASSERT_TRUE(CopyFileW(BuiltFile(L"page\\Kivrel3.dll").c_str(), target.c_str(), FALSE));
-        ASSERT_EQ(testing::RunAndWait(SystemFolder() + L"\\regsvr32.exe", L"regsvr32.exe /s " + target), 0u);
+        ASSERT_EQ(testing::RunAndWait(SystemFile(L"regsvr32.exe"), L"regsvr32.exe /s " + target), 0u);
     }
 };
 
 TEST_F(ShippedDll, ExportsTheFourEntriesByOrdinalAndName) {
-    HMODULE module = LoadLibraryW((SystemFolder() + L"\\Kivrel3.dll").c_str());
+    HMODULE module = LoadLibraryW(SystemFile(L"Kivrel3.dll").c_str());
     ASSERT_NE(module, nullptr);
     const char* names[] = {"DllCanUnloadNow", "DllGetClassObject", "DllRegisterServer", "DllUnregisterServer"};
     for (int ordinal = 1; ordinal <= 4; ++ordinal) {

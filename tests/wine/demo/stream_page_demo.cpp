@@ -63,9 +63,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         return Fail("no Page object");
 
     // vornex.dll is found in the System folder, as installed.
-    wchar_t system[MAX_PATH] = {};
-    GetSystemDirectoryW(system, MAX_PATH);
-    CopyFileW(BuiltFile(L"vornex\\vornex.dll").c_str(), (std::wstring(system) + L"\\vornex.dll").c_str(), FALSE);
+    CopyFileW(BuiltFile(L"vornex\\vornex.dll").c_str(), SystemFile(L"vornex.dll").c_str(), FALSE);
 
     TestDataObject selection({file}, true);
     init->Initialize(nullptr, &selection, nullptr);

@@ -23,6 +23,7 @@ using testing::PathExists;
 using testing::ReadRegText;
 using testing::Sheet;
 using testing::StreamPath;
+using testing::SystemFile;
 using testing::WriteBytes;
 
 const std::string kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline";
@@ -42,12 +43,6 @@ const struct {
     {HKEY_CLASSES_ROOT, "Interface\\{D81C05A4-6E2B-11E0-8F3A-5E21A7C3D094}"},
     {HKEY_CLASSES_ROOT, "Interface\\{D81C05A5-6E2B-11E0-8F3A-5E21A7C3D094}"},
 };
-
-std::wstring SystemFile(const wchar_t* name) {
-    wchar_t folder[MAX_PATH] = {};
-    GetSystemDirectoryW(folder, MAX_PATH);
-    return std::wstring(folder) + L"\\" + name;
-}
 
 std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
 

@@ -43,9 +43,12 @@ std::string ReadBytes(const std::wstring& path) {
     return bytes;
 }
 
-}  // namespace tessaline::testing
+std::wstring SystemFile(const std::wstring& name) {
+    wchar_t folder[MAX_PATH] = {};
+    GetSystemDirectoryW(folder, MAX_PATH);
+    return std::wstring(folder) + L"\\" + name;
+}
 
-namespace tessaline::testing {
 
 std::wstring BuiltFile(const std::wstring& relative) {
     wchar_t self[MAX_PATH] = {};

@@ -17,9 +17,8 @@ std::string ReadBytes(const std::wstring& path);
 // The stream "name" of "file", as the emulation keeps it: the sibling file "file:name".
 inline std::wstring StreamPath(const std::wstring& file, const std::wstring& name) { return file + L":" + name; }
 
-}  // namespace tessaline::testing
-
-namespace tessaline::testing {
+// A file of the System folder (which is where the installer puts the DLLs).
+std::wstring SystemFile(const std::wstring& name);
 
 // A file of the Windows build tree, found from this program's own place in it
 // (tests\wine\<group>\program.exe).

@@ -297,13 +297,11 @@ std::string Snapshot(const std::string& name) {
 }
 
 TEST(Registration, WritesBothClassesAndTheLibraryAndRemovesExactlyThose) {
-    wchar_t system[MAX_PATH] = {};
-    GetSystemDirectoryW(system, MAX_PATH);
-    const std::wstring wideDll = std::wstring(system) + L"\\Kivrel3.dll";
+    const std::wstring wideDll = testing::SystemFile(L"Kivrel3.dll");
     const std::string dll = ToAnsi(wideDll);
     ASSERT_TRUE(CopyFileW(BuiltFile(L"page\\Kivrel3.dll").c_str(), wideDll.c_str(), FALSE)) << GetLastError();
     auto regsvr32 = [&](const wchar_t* args) {
-        return static_cast<int>(RunAndWait(std::wstring(system) + L"\\regsvr32.exe",
+        return static_cast<int>(RunAndWait(testing::SystemFile(L"regsvr32.exe"),
                                            L"regsvr32.exe " + std::wstring(args) + L" " + wideDll));
     };
     for (const char* handler : kHandlerKeys) {
