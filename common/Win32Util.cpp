@@ -5,11 +5,15 @@ namespace tessaline {
 std::string ToAnsi(const std::wstring& text) {
     if (text.empty())
         return std::string();
-    const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    // No best-fit look-alikes: "\u0101x" must not read as "ax", neither in a list nor as a
+    // path, where it would name another file.
+    const DWORD flags = WC_NO_BEST_FIT_CHARS;
+    const int size = static_cast<int>(text.size());
+    const int n = WideCharToMultiByte(CP_ACP, flags, text.data(), size, nullptr, 0, nullptr, nullptr);
     if (n <= 0)
         return std::string();
     std::string out(n, '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
+    WideCharToMultiByte(CP_ACP, flags, text.data(), size, &out[0], n, nullptr, nullptr);
     return out;
 }
 

@@ -45,7 +45,7 @@ using UniqueKey = UniqueHandle<HKEY, 0, RegCloseKeyFn>;
 using UniqueLibrary = UniqueHandle<HMODULE, 0, FreeLibraryFn>;
 
 // Wide text <-> the system's ANSI code page. Characters the code page lacks become its
-// default character, as the platform converts them.
+// default character ("?"), never a best-fit look-alike.
 std::string ToAnsi(const std::wstring& text);
 std::wstring FromAnsi(const char* text, int length = -1);
 
