@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include "ModProps.h"
-#include "Registration.h"
 #include "Server.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
@@ -13,11 +12,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         tessaline::ModPropsThreadDetach();
         break;
     case DLL_PROCESS_DETACH:
-        tessaline::ModPropsProcessDetach();
-        // Unloaded by FreeLibrary (not at process end): oleaut32 is still there to take
-        // back our type library, which a later load would otherwise leave behind.
+        // Only our own memory here: under the loader lock no other DLL is called, so the
+        // type library is given back by DllCanUnloadNow instead.
         if (reserved == nullptr)
-            tessaline::ReleaseOwnTypeLib();
+            tessaline::ModPropsProcessDetach();
         break;
     }
     return TRUE;

@@ -1,20 +1,39 @@
 #include "ModProps.h"
 
 #include <algorithm>
+#include <memory>
 #include <new>
 
+#include "Boundary.h"
+#include "FileCalls.h"
+#include "StreamPath.h"
 #include "StreamQuery.h"
 #include "Win32Util.h"
 
 namespace tessaline {
 
-// ---- per-thread state -------------------------------------------------------------
+// ---- state ------------------------------------------------------------------------------
 // TlsAlloc rather than thread_local: XP gives no implicit TLS to a DLL loaded with
-// LoadLibrary, which is how Explorer loads us.
+// LoadLibrary, which is how Explorer loads us. Every thread's state is also on one list,
+// so that an unload can free the states of threads that are still running.
 
 namespace {
 
 LONG g_tlsIndex = static_cast<LONG>(TLS_OUT_OF_INDEXES);
+LONG g_listBusy = 0;
+ThreadPages* g_threads = nullptr;
+
+// Held for a few instructions at a thread's first page and its end; no loader work inside.
+class ListLock {
+public:
+    ListLock() {
+        while (InterlockedExchange(&g_listBusy, 1) != 0)
+            Sleep(0);
+    }
+    ~ListLock() { InterlockedExchange(&g_listBusy, 0); }
+    ListLock(const ListLock&) = delete;
+    ListLock& operator=(const ListLock&) = delete;
+};
 
 DWORD TlsIndex() {
     LONG index = InterlockedCompareExchange(&g_tlsIndex, 0, 0);
@@ -28,39 +47,87 @@ DWORD TlsIndex() {
     return static_cast<DWORD>(index);
 }
 
+void FreeThreadPages(ThreadPages* state) {
+    for (PageState* page : state->pages)
+        delete page;
+    delete state;
+}
+
 }  // namespace
 
-PageState& ModProps() {
+ThreadPages& ModProps() {
     const DWORD index = TlsIndex();
-    auto* state = static_cast<PageState*>(TlsGetValue(index));
+    auto* state = static_cast<ThreadPages*>(TlsGetValue(index));
     if (state == nullptr) {
-        state = new PageState;
+        state = new ThreadPages;
         TlsSetValue(index, state);
+        ListLock lock;
+        state->next = g_threads;
+        if (g_threads != nullptr)
+            g_threads->previous = state;
+        g_threads = state;
     }
     return *state;
+}
+
+PageState* FindPage(HWND hDlg) {
+    for (PageState* page : ModProps().pages)
+        if (page->hDlg == hDlg)
+            return page;
+    return nullptr;
 }
 
 void ModPropsThreadDetach() {
     const LONG index = InterlockedCompareExchange(&g_tlsIndex, 0, 0);
     if (index == static_cast<LONG>(TLS_OUT_OF_INDEXES))
         return;
-    delete static_cast<PageState*>(TlsGetValue(static_cast<DWORD>(index)));
+    auto* state = static_cast<ThreadPages*>(TlsGetValue(static_cast<DWORD>(index)));
+    if (state == nullptr)
+        return;
     TlsSetValue(static_cast<DWORD>(index), nullptr);
+    {
+        ListLock lock;
+        if (state->previous != nullptr)
+            state->previous->next = state->next;
+        else
+            g_threads = state->next;
+        if (state->next != nullptr)
+            state->next->previous = state->previous;
+    }
+    FreeThreadPages(state);
 }
 
 void ModPropsProcessDetach() {
-    ModPropsThreadDetach();
+    ThreadPages* all = nullptr;
+    {
+        ListLock lock;
+        all = g_threads;
+        g_threads = nullptr;
+    }
+    while (all != nullptr) {
+        ThreadPages* next = all->next;
+        FreeThreadPages(all);
+        all = next;
+    }
     const LONG index = InterlockedExchange(&g_tlsIndex, static_cast<LONG>(TLS_OUT_OF_INDEXES));
     if (index != static_cast<LONG>(TLS_OUT_OF_INDEXES))
         TlsFree(static_cast<DWORD>(index));
 }
 
-// ---- stream listing ---------------------------------------------------------------
+// ---- stream listing -----------------------------------------------------------------
+
+namespace {
+
+std::u16string U16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
+std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
+}  // namespace
 
 std::vector<StreamEntry> ListStreams(const std::wstring& path) {
-    // Backup semantics opens a folder as well as a file.
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const std::wstring exact = Wide(ExactPath(U16(path)));
+    if (exact.empty())
+        return {};
+    UniqueFile file(OpenToRead(exact.c_str()));
     if (!file)
         return {};
     try {
@@ -69,22 +136,26 @@ std::vector<StreamEntry> ListStreams(const std::wstring& path) {
         });
         return WalkStreamRecords(records.data(), records.size());
     } catch (const std::bad_alloc&) {
-        return {};
+        return {};  // listed as a stream-less item, like any other failure here
     }
 }
 
-void FillStreamList(const std::wstring& path) {
-    PageState& s = ModProps();
+void FillStreamList(PageState& s, const std::wstring& path) {
     for (const StreamEntry& entry : ListStreams(path)) {
         const std::u16string shown = TrimBlanks(entry.display);
         if (shown.empty())
             continue;
-        const std::string ansi = ToAnsi(std::wstring(shown.begin(), shown.end()));
+        const std::string ansi = ToAnsi(Wide(shown));
+        // The name is kept before the list learns of the entry, and an entry whose item
+        // data the list refuses goes again: its data would name another stream.
+        s.streamNames.push_back(Wide(entry.name));
         const LRESULT index = SendMessageA(s.hStreamList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ansi.c_str()));
-        if (index < 0)
+        if (index >= 0 && SendMessageA(s.hStreamList, LB_SETITEMDATA, index,
+                                       static_cast<LPARAM>(s.streamNames.size() - 1)) != LB_ERR)
             continue;
-        s.streamNames.emplace_back(entry.name.begin(), entry.name.end());
-        SendMessageA(s.hStreamList, LB_SETITEMDATA, index, static_cast<LPARAM>(s.streamNames.size() - 1));
+        if (index >= 0)
+            SendMessageA(s.hStreamList, LB_DELETESTRING, index, 0);
+        s.streamNames.pop_back();
     }
 }
 
@@ -102,54 +173,94 @@ void Restore(HWND control, WNDPROC& saved) {
     if (saved == nullptr)
         return;
     SetWindowLongA(control, GWL_WNDPROC, reinterpret_cast<LONG>(saved));
-    saved = nullptr;  // so that the next page on this thread is wired again
+    saved = nullptr;
 }
+
+// The dialog is going: its controls get their own procedures back before they are
+// destroyed, and its state goes.
+void EndPage(HWND hDlg) {
+    ThreadPages& thread = ModProps();
+    thread.oPage = nullptr;
+    const auto found = std::find_if(thread.pages.begin(), thread.pages.end(),
+                                    [hDlg](const PageState* page) { return page->hDlg == hDlg; });
+    if (found == thread.pages.end())
+        return;
+    PageState* s = *found;
+    thread.pages.erase(found);
+    Restore(s->hViewButton, s->lpPrevViewProc);
+    Restore(s->hDeleteButton, s->lpPrevDeleteProc);
+    Restore(s->hStreamList, s->lpPrevListProc);
+    delete s;
+}
+
+// The previous procedure of a subclassed control, from its page; the class's own
+// procedure should the page be unknown.
+LRESULT CallPrevious(WNDPROC PageState::*saved, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    const PageState* s = FindPage(GetParent(hwnd));
+    WNDPROC previous = s != nullptr ? s->*saved : nullptr;
+    if (previous == nullptr)
+        previous = reinterpret_cast<WNDPROC>(GetClassLongA(hwnd, GCL_WNDPROC));
+    return CallWindowProcA(previous, hwnd, message, wParam, lParam);
+}
+
+// A busy flag that is set back however the operation ends.
+class Busy {
+public:
+    explicit Busy(short& flag) : flag_(flag) { flag_ = kTrue; }
+    ~Busy() { flag_ = kFalse; }
+    Busy(const Busy&) = delete;
+    Busy& operator=(const Busy&) = delete;
+
+private:
+    short& flag_;
+};
 
 }  // namespace
 
 UINT CALLBACK PageCallbackProc(HWND, UINT message, LPPROPSHEETPAGEA page) {
-    PageState& s = ModProps();
-    s.oPage = page != nullptr ? reinterpret_cast<_Page*>(page->lParam) : nullptr;
-    if (message == PSPCB_RELEASE) {
-        Restore(s.hViewButton, s.lpPrevViewProc);
-        Restore(s.hDeleteButton, s.lpPrevDeleteProc);
-        Restore(s.hStreamList, s.lpPrevListProc);
-        // The page object took a reference for its page; this is the one place that
-        // gives it back (comctl32 sends PSPCB_RELEASE also for a page never shown).
-        if (s.oPage != nullptr)
-            s.oPage->Release();
-        s.oPage = nullptr;
-    }
+    WindowBoundary([&] {
+        ThreadPages& thread = ModProps();
+        thread.oPage = page != nullptr ? reinterpret_cast<_Page*>(page->lParam) : nullptr;
+        if (message == PSPCB_RELEASE) {
+            // The page object took a reference for its page; this is the one place that
+            // gives it back (comctl32 sends PSPCB_RELEASE also for a page never shown).
+            if (thread.oPage != nullptr)
+                thread.oPage->Release();
+            thread.oPage = nullptr;
+        }
+    });
     return 1;
 }
 
 INT_PTR CALLBACK PageDlgProc(HWND hDlg, UINT message, WPARAM, LPARAM) {
     if (message == WM_INITDIALOG)
-        InitPage(hDlg);
+        WindowBoundary([&] { InitPage(hDlg); });
     else if (message == WM_DESTROY)
-        ModProps().oPage = nullptr;
+        WindowBoundary([&] { EndPage(hDlg); });
     return 0;
 }
 
 LONG_PTR ProcAddress(LONG_PTR address) { return address; }
 
 void InitPage(HWND hDlg) {
-    PageState& s = ModProps();
-    s.bViewBusy = kFalse;
-    s.bDeleteBusy = kFalse;
+    ThreadPages& thread = ModProps();
+    if (FindPage(hDlg) != nullptr)
+        return;
+    auto owned = std::make_unique<PageState>();
+    PageState& s = *owned;
+    s.hDlg = hDlg;
     s.hStreamList = GetDlgItem(hDlg, IDC_STREAM_LIST);
     s.hViewPane = GetDlgItem(hDlg, IDC_VIEW_PANE);
 
-    // A page whose object gives no path lists nothing, rather than the file of an
-    // earlier page on this thread.
-    s.sFilePath.clear();
+    // A page whose object gives no path lists nothing.
     BSTR path = nullptr;
-    if (s.oPage != nullptr && SUCCEEDED(s.oPage->get_SelectedFile(&path)) && path != nullptr)
+    if (thread.oPage != nullptr && SUCCEEDED(thread.oPage->get_SelectedFile(&path)) && path != nullptr)
         s.sFilePath.assign(path, SysStringLen(path));
     SysFreeString(path);
 
-    s.streamNames.clear();
-    FillStreamList(s.sFilePath);
+    FillStreamList(s, s.sFilePath);
+    thread.pages.push_back(owned.get());
+    owned.release();
 
     if (s.hStreamList != nullptr) {
         s.hViewButton = GetDlgItem(hDlg, IDC_VIEW);
@@ -157,34 +268,42 @@ void InitPage(HWND hDlg) {
         s.hDeleteButton = GetDlgItem(hDlg, IDC_DELETE);
         Subclass(s.hDeleteButton, s.lpPrevDeleteProc, DeleteButtonProc);
         Subclass(s.hStreamList, s.lpPrevListProc, StreamListProc);
-        SetButtonsEnabled(kFalse);
+        SetButtonsEnabled(s, kFalse);
     }
 }
 
 LRESULT CALLBACK ViewButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_LBUTTONDOWN)
-        ViewSelectedStream();
-    return CallWindowProcA(ModProps().lpPrevViewProc, hwnd, message, wParam, lParam);
+        WindowBoundary([&] {
+            if (PageState* s = FindPage(GetParent(hwnd)))
+                ViewSelectedStream(*s);
+        });
+    return CallPrevious(&PageState::lpPrevViewProc, hwnd, message, wParam, lParam);
 }
 
 LRESULT CALLBACK DeleteButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_LBUTTONDOWN)
-        DeleteSelectedStream();
-    return CallWindowProcA(ModProps().lpPrevDeleteProc, hwnd, message, wParam, lParam);
+        WindowBoundary([&] {
+            if (PageState* s = FindPage(GetParent(hwnd)))
+                DeleteSelectedStream(*s);
+        });
+    return CallPrevious(&PageState::lpPrevDeleteProc, hwnd, message, wParam, lParam);
 }
 
 LRESULT CALLBACK StreamListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    PageState& s = ModProps();
-    if (message == WM_LBUTTONUP) {
-        s.lListIndex = static_cast<LONG>(SendMessageA(s.hStreamList, LB_GETCURSEL, 0, 0));
-        SetButtonsEnabled(s.lListIndex > -1 ? kTrue : kFalse);
-        ClearViewPane();
-    }
-    return CallWindowProcA(s.lpPrevListProc, hwnd, message, wParam, lParam);
+    if (message == WM_LBUTTONUP)
+        WindowBoundary([&] {
+            PageState* s = FindPage(GetParent(hwnd));
+            if (s == nullptr)
+                return;
+            s->lListIndex = static_cast<LONG>(SendMessageA(s->hStreamList, LB_GETCURSEL, 0, 0));
+            SetButtonsEnabled(*s, s->lListIndex > -1 ? kTrue : kFalse);
+            ClearViewPane(*s);
+        });
+    return CallPrevious(&PageState::lpPrevListProc, hwnd, message, wParam, lParam);
 }
 
-void SetButtonsEnabled(short enable) {
-    PageState& s = ModProps();
+void SetButtonsEnabled(PageState& s, short enable) {
     const short enabled = IsWindowEnabled(s.hViewButton) ? kTrue : kFalse;
     if (enabled == enable)
         return;  // only View is asked: the two always change together
@@ -192,75 +311,66 @@ void SetButtonsEnabled(short enable) {
     EnableWindow(s.hDeleteButton, enable == kTrue);
 }
 
-// ---- View and Delete ----------------------------------------------------------------
+// ---- View and Delete ------------------------------------------------------------------
 
 namespace {
 
-// The stream path of the selected entry, from the exact name kept beside it (never from
-// the shown text, which is trimmed and code-page converted); empty when there is none.
-std::wstring SelectedStreamPath() {
-    PageState& s = ModProps();
+// The exact path of the selected entry's stream, from the name kept beside the entry
+// (never from the shown text, which is trimmed and code-page converted); empty when there
+// is none.
+std::wstring SelectedStreamPath(PageState& s) {
     if (s.lListIndex < 0)
         return std::wstring();
     const LRESULT id = SendMessageA(s.hStreamList, LB_GETITEMDATA, s.lListIndex, 0);
     if (id < 0 || static_cast<size_t>(id) >= s.streamNames.size())
         return std::wstring();
-    const std::wstring& name = s.streamNames[id];
-    if (name.empty() || s.sFilePath.empty())
-        return std::wstring();
-    return s.sFilePath + L":" + name;
+    return Wide(ExactStreamPath(U16(s.sFilePath), U16(s.streamNames[id])));
 }
 
 }  // namespace
 
-void ViewSelectedStream() {
-    PageState& s = ModProps();
+void ViewSelectedStream(PageState& s) {
     if (s.bViewBusy == kTrue)
         return;
-    s.bViewBusy = kTrue;
-    if (!GetSelectedEntry().empty()) {
-        // One byte more than is ever read, so the text always ends inside the buffer.
-        char text[kViewBytes + 1] = {};
-        const std::wstring streamPath = SelectedStreamPath();
-        if (!streamPath.empty()) {
-            UniqueFile stream(CreateFileW(streamPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-            if (stream) {
-                DWORD high = 0;
-                const DWORD low = GetFileSize(stream.get(), &high);
-                const ULONGLONG size = (static_cast<ULONGLONG>(high) << 32) | low;
-                const DWORD wanted = static_cast<DWORD>(std::min<ULONGLONG>(size, kViewBytes));
-                DWORD read = 0;
-                if (wanted > 0)
-                    ReadFile(stream.get(), text, wanted, &read, nullptr);
-            }
+    Busy busy(s.bViewBusy);
+    if (GetSelectedEntry(s).empty())
+        return;
+    // One byte more than is ever read, so the text always ends inside the buffer.
+    char text[kViewBytes + 1] = {};
+    const std::wstring streamPath = SelectedStreamPath(s);
+    if (!streamPath.empty()) {
+        UniqueFile stream(OpenToRead(streamPath.c_str()));
+        if (stream) {
+            DWORD high = 0;
+            const DWORD low = GetFileSize(stream.get(), &high);
+            const ULONGLONG size = (static_cast<ULONGLONG>(high) << 32) | low;
+            const DWORD wanted = static_cast<DWORD>(std::min<ULONGLONG>(size, kViewBytes));
+            DWORD read = 0;
+            if (wanted > 0)
+                ReadFile(stream.get(), text, wanted, &read, nullptr);
         }
-        SelectAllViewText();
-        SendMessageA(s.hViewPane, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(text));
-        DeselectViewText();
     }
-    s.bViewBusy = kFalse;
+    SelectAllViewText(s);
+    SendMessageA(s.hViewPane, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(text));
+    DeselectViewText(s);
 }
 
-void DeleteSelectedStream() {
-    PageState& s = ModProps();
+void DeleteSelectedStream(PageState& s) {
     if (s.bDeleteBusy == kTrue)
         return;
-    s.bDeleteBusy = kTrue;
-    if (!GetSelectedEntry().empty()) {
-        const std::wstring streamPath = SelectedStreamPath();
-        // No confirmation: the button is the confirmation.
-        if (!streamPath.empty() && DeleteFileW(streamPath.c_str())) {
-            RemoveSelectedEntry();
-            ClearViewPane();
-            SetButtonsEnabled(kFalse);
-        }
+    Busy busy(s.bDeleteBusy);
+    if (GetSelectedEntry(s).empty())
+        return;
+    const std::wstring streamPath = SelectedStreamPath(s);
+    // No confirmation: the button is the confirmation.
+    if (!streamPath.empty() && DeletePath(streamPath.c_str())) {
+        RemoveSelectedEntry(s);
+        ClearViewPane(s);
+        SetButtonsEnabled(s, kFalse);
     }
-    s.bDeleteBusy = kFalse;
 }
 
-std::wstring GetSelectedEntry() {
-    PageState& s = ModProps();
+std::wstring GetSelectedEntry(PageState& s) {
     s.lListIndex = static_cast<LONG>(SendMessageA(s.hStreamList, LB_GETCURSEL, 0, 0));
     if (s.lListIndex < 0)
         return std::wstring();
@@ -274,21 +384,20 @@ std::wstring GetSelectedEntry() {
     return FromAnsi(text.c_str(), static_cast<int>(std::min(copied, length)));
 }
 
-void RemoveSelectedEntry() {
-    PageState& s = ModProps();
+void RemoveSelectedEntry(PageState& s) {
     const LRESULT index = SendMessageA(s.hStreamList, LB_GETCURSEL, 0, 0);
     if (index >= 0)
         SendMessageA(s.hStreamList, LB_DELETESTRING, index, 0);
 }
 
-void ClearViewPane() {
-    SelectAllViewText();
-    SendMessageA(ModProps().hViewPane, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(""));
-    DeselectViewText();
+void ClearViewPane(PageState& s) {
+    SelectAllViewText(s);
+    SendMessageA(s.hViewPane, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(""));
+    DeselectViewText(s);
 }
 
-void SelectAllViewText() { SendMessageA(ModProps().hViewPane, EM_SETSEL, 0, -1); }
+void SelectAllViewText(PageState& s) { SendMessageA(s.hViewPane, EM_SETSEL, 0, -1); }
 
-void DeselectViewText() { SendMessageA(ModProps().hViewPane, EM_SETSEL, static_cast<WPARAM>(-1), 0); }
+void DeselectViewText(PageState& s) { SendMessageA(s.hViewPane, EM_SETSEL, static_cast<WPARAM>(-1), 0); }
 
 }  // namespace tessaline

@@ -1,5 +1,5 @@
-// The Streams page: its per-thread state, dialog procedure, page callback, the
-// subclassed controls, and the stream operations behind View and Delete.
+// The Streams page: its state, dialog procedure, page callback, the subclassed controls,
+// and the stream operations behind View and Delete.
 #pragma once
 
 #include <windows.h>
@@ -24,9 +24,10 @@ constexpr int IDC_VIEW_PANE = 1003;
 
 constexpr DWORD kViewBytes = 2048;
 
-// One copy per thread, created at the thread's first use.
+// One live Streams page: made at WM_INITDIALOG, freed at WM_DESTROY. A host may show two
+// of our pages on one thread (the shell does for a folder), so each keeps its own.
 struct PageState {
-    _Page* oPage = nullptr;  // bare address, no reference counted
+    HWND hDlg = nullptr;
     std::wstring sFilePath;
     HWND hStreamList = nullptr;
     HWND hViewPane = nullptr;
@@ -43,13 +44,22 @@ struct PageState {
     std::vector<std::wstring> streamNames;
 };
 
-PageState& ModProps();          // this thread's state
-void ModPropsThreadDetach();    // frees this thread's state
-void ModPropsProcessDetach();   // frees the TLS slot
+// One per thread, made at the thread's first use.
+struct ThreadPages {
+    _Page* oPage = nullptr;            // the page whose dialog is being made; no reference
+    std::vector<PageState*> pages;     // this thread's live pages
+    ThreadPages* next = nullptr;       // every thread's state, so that an unload frees all
+    ThreadPages* previous = nullptr;
+};
+
+ThreadPages& ModProps();            // this thread's state
+PageState* FindPage(HWND hDlg);     // the live page of that dialog on this thread
+void ModPropsThreadDetach();        // frees this thread's state
+void ModPropsProcessDetach();       // frees every thread's state and the TLS slot
 
 // Stream listing.
 std::vector<StreamEntry> ListStreams(const std::wstring& path);
-void FillStreamList(const std::wstring& path);
+void FillStreamList(PageState& s, const std::wstring& path);
 
 // The page.
 INT_PTR CALLBACK PageDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
@@ -59,15 +69,15 @@ void InitPage(HWND hDlg);
 LRESULT CALLBACK ViewButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK DeleteButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK StreamListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-void SetButtonsEnabled(short enable);
+void SetButtonsEnabled(PageState& s, short enable);
 
 // View and Delete.
-void ViewSelectedStream();
-void DeleteSelectedStream();
-std::wstring GetSelectedEntry();
-void RemoveSelectedEntry();
-void ClearViewPane();
-void SelectAllViewText();
-void DeselectViewText();
+void ViewSelectedStream(PageState& s);
+void DeleteSelectedStream(PageState& s);
+std::wstring GetSelectedEntry(PageState& s);
+void RemoveSelectedEntry(PageState& s);
+void ClearViewPane(PageState& s);
+void SelectAllViewText(PageState& s);
+void DeselectViewText(PageState& s);
 
 }  // namespace tessaline

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "Boundary.h"
 #include "CVista.h"
 #include "ModProps.h"
 #include "Server.h"
@@ -15,11 +16,28 @@ constexpr UINT kPageDescriptorSize = 48;
 
 using AddPropertyPageFn = BOOL(WINAPI*)(LPFNADDPROPSHEETPAGE, HPROPSHEETPAGE, LPARAM);
 
+// vornex.dll ships beside this DLL and is loaded from there by its full path: through the
+// search path, a copy planted in Explorer's current folder would run inside Explorer.
+std::string VornexPath() {
+    char path[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(g_module, path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return std::string();
+    std::string folder(path, n);
+    const size_t slash = folder.find_last_of('\\');
+    if (slash == std::string::npos)
+        return std::string();
+    return folder.substr(0, slash + 1) + "vornex.dll";
+}
+
 // vornex.dll is loaded for the call and freed after it: nothing of it is needed once the
 // page is handed over, and a library Explorer keeps loaded could not be deleted by an
 // uninstall or replaced by an upgrade. A missing library or export counts as a refusal.
-BOOL AddPropertyPage(LPFNADDPROPSHEETPAGE pfnAddPage, HPROPSHEETPAGE page, LPARAM lParam) {
-    UniqueLibrary vornex(LoadLibraryA("vornex.dll"));
+BOOL AddPropertyPage(const std::string& vornexPath, LPFNADDPROPSHEETPAGE pfnAddPage, HPROPSHEETPAGE page,
+                     LPARAM lParam) {
+    if (vornexPath.empty())
+        return FALSE;
+    UniqueLibrary vornex(LoadLibraryA(vornexPath.c_str()));
     if (!vornex)
         return FALSE;
     const auto addPage = reinterpret_cast<AddPropertyPageFn>(
@@ -74,13 +92,15 @@ STDMETHODIMP Page::Initialize(PCIDLIST_ABSOLUTE, IDataObject* pdtobj, HKEY) {
         return S_OK;
     auto* list = new (std::nothrow) clsDropFiles;
     if (list == nullptr)
-        return S_OK;
+        return E_OUTOFMEMORY;
     list->AddRef();
     if (oDropFiles != nullptr)
         oDropFiles->Release();
     oDropFiles = list;
-    oDropFiles->GetDropFiles(pdtobj);
-    return S_OK;
+    return ComBoundary([&] {
+        oDropFiles->GetDropFiles(pdtobj);
+        return S_OK;
+    });
 }
 
 // IShellPropSheetExt -----------------------------------------------------------------
@@ -88,8 +108,14 @@ STDMETHODIMP Page::Initialize(PCIDLIST_ABSOLUTE, IDataObject* pdtobj, HKEY) {
 STDMETHODIMP Page::AddPages(LPFNADDPROPSHEETPAGE pfnAddPage, LPARAM lParam) {
     if (bIsVista == -1)
         return S_OK;
+    return ComBoundary([&] { return AddStreamsPage(pfnAddPage, lParam); });
+}
 
+HRESULT Page::AddStreamsPage(LPFNADDPROPSHEETPAGE pfnAddPage, LPARAM lParam) {
+    // Everything that allocates comes first: from the AddRef below on, nothing may fail
+    // half-way.
     const std::string title = ToAnsi(L"Streams");
+    const std::string vornexPath = VornexPath();
     PROPSHEETPAGEA page = {};
     page.dwSize = kPageDescriptorSize;
     page.dwFlags = PSP_USETITLE | PSP_USECALLBACK;
@@ -108,7 +134,7 @@ STDMETHODIMP Page::AddPages(LPFNADDPROPSHEETPAGE pfnAddPage, LPARAM lParam) {
         Release();  // no page, so no PSPCB_RELEASE will come
         return S_OK;
     }
-    if (!AddPropertyPage(pfnAddPage, handle, lParam))
+    if (!AddPropertyPage(vornexPath, pfnAddPage, handle, lParam))
         DestroyPropertySheetPage(handle);  // sends PSPCB_RELEASE
     return S_OK;
 }
@@ -120,10 +146,12 @@ STDMETHODIMP Page::ReplacePage(UINT, LPFNADDPROPSHEETPAGE, LPARAM) { return S_OK
 STDMETHODIMP Page::get_SelectedFile(BSTR* pVal) {
     if (pVal == nullptr)
         return S_OK;
-    const std::wstring name =
-        oDropFiles != nullptr && oDropFiles->Count() != 0 ? oDropFiles->SelectedFile() : std::wstring();
-    *pVal = SysAllocStringLen(name.data(), static_cast<UINT>(name.size()));
-    return S_OK;
+    return ComBoundary([&] {
+        const std::wstring name =
+            oDropFiles != nullptr && oDropFiles->Count() != 0 ? oDropFiles->SelectedFile() : std::wstring();
+        *pVal = SysAllocStringLen(name.data(), static_cast<UINT>(name.size()));
+        return S_OK;
+    });
 }
 
 }  // namespace tessaline

@@ -39,6 +39,8 @@ public:
     STDMETHODIMP get_SelectedFile(BSTR* pVal) override;
 
 private:
+    HRESULT AddStreamsPage(LPFNADDPROPSHEETPAGE pfnAddPage, LPARAM lParam);
+
     LONG refs_ = 0;
     short bIsVista = 0;                    // taken once, at creation
     clsDropFiles* oDropFiles = nullptr;    // counted reference

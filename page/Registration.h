@@ -16,8 +16,8 @@ HRESULT RegisterServer(HMODULE module, bool install);
 // loaded once per process.
 HRESULT LoadOwnTypeInfo(REFIID iid, ITypeInfo** info);
 
-// Gives back the library LoadOwnTypeInfo keeps; for DllMain when the DLL is freed
-// (not at process exit, when oleaut32 may already be gone).
+// Gives back the library LoadOwnTypeInfo keeps; DllCanUnloadNow calls it before it lets
+// the DLL go (never DllMain: no other DLL is called under the loader lock).
 void ReleaseOwnTypeLib();
 
 }  // namespace tessaline

@@ -3,6 +3,7 @@
 
 #include <new>
 
+#include "Boundary.h"
 #include "Page.h"
 #include "Registration.h"
 #include "Server.h"
@@ -84,7 +85,11 @@ using namespace tessaline;
 // ---- exports --------------------------------------------------------------------------
 
 STDAPI DllCanUnloadNow() {
-    return g_liveObjects == 0 && g_serverLocks == 0 ? S_OK : S_FALSE;
+    if (g_liveObjects != 0 || g_serverLocks != 0)
+        return S_FALSE;
+    // About to be freed: the type library goes back here, outside the loader lock.
+    ReleaseOwnTypeLib();
+    return S_OK;
 }
 
 STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
@@ -101,6 +106,10 @@ STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
     return factory->QueryInterface(riid, ppv);
 }
 
-STDAPI DllRegisterServer() { return RegisterServer(g_module, true); }
+STDAPI DllRegisterServer() {
+    return ComBoundary([] { return RegisterServer(g_module, true); });
+}
 
-STDAPI DllUnregisterServer() { return RegisterServer(g_module, false); }
+STDAPI DllUnregisterServer() {
+    return ComBoundary([] { return RegisterServer(g_module, false); });
+}

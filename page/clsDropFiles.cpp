@@ -2,18 +2,34 @@
 
 #include <shellapi.h>
 
+#include "Boundary.h"
 #include "Server.h"
 
 namespace tessaline {
+namespace {
+
+// Given back however the reading ends; does nothing for the all-zero medium of a failed
+// GetData.
+class Medium {
+public:
+    Medium() = default;
+    ~Medium() { ReleaseStgMedium(&medium); }
+    Medium(const Medium&) = delete;
+    Medium& operator=(const Medium&) = delete;
+    STGMEDIUM medium = {};
+};
+
+}  // namespace
 
 clsDropFiles::clsDropFiles() { LockModule(); }
 clsDropFiles::~clsDropFiles() { UnlockModule(); }
 
 void clsDropFiles::GetDropFiles(IDataObject* pDataObj) {
     FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    STGMEDIUM medium = {};
+    Medium owned;
+    const STGMEDIUM& medium = owned.medium;
     if (pDataObj != nullptr)
-        pDataObj->GetData(&format, &medium);
+        pDataObj->GetData(&format, &owned.medium);
 
     std::vector<std::wstring> names;
     if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal != nullptr) {
@@ -33,7 +49,6 @@ void clsDropFiles::GetDropFiles(IDataObject* pDataObj) {
     }
     sFiles.swap(names);
     lCount = static_cast<long>(sFiles.size());
-    ReleaseStgMedium(&medium);  // does nothing for the all-zero medium of a failed GetData
 }
 
 std::wstring clsDropFiles::Files(short nIndex) const {
@@ -70,8 +85,10 @@ STDMETHODIMP_(ULONG) clsDropFiles::Release() {
 }
 
 STDMETHODIMP clsDropFiles::GetDropFiles(IDataObject** pDataObj) {
-    GetDropFiles(pDataObj != nullptr ? *pDataObj : nullptr);
-    return S_OK;
+    return ComBoundary([&] {
+        GetDropFiles(pDataObj != nullptr ? *pDataObj : nullptr);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP clsDropFiles::get_Count(short* pVal) {
@@ -81,19 +98,23 @@ STDMETHODIMP clsDropFiles::get_Count(short* pVal) {
 }
 
 STDMETHODIMP clsDropFiles::get_Files(short* nIndex, BSTR* pVal) {
-    if (pVal != nullptr) {
-        const std::wstring name = nIndex != nullptr ? Files(*nIndex) : std::wstring();
-        *pVal = SysAllocStringLen(name.data(), static_cast<UINT>(name.size()));
-    }
-    return S_OK;
+    return ComBoundary([&] {
+        if (pVal != nullptr) {
+            const std::wstring name = nIndex != nullptr ? Files(*nIndex) : std::wstring();
+            *pVal = SysAllocStringLen(name.data(), static_cast<UINT>(name.size()));
+        }
+        return S_OK;
+    });
 }
 
 STDMETHODIMP clsDropFiles::get_SelectedFile(BSTR* pVal) {
-    if (pVal != nullptr) {
-        const std::wstring name = SelectedFile();
-        *pVal = SysAllocStringLen(name.data(), static_cast<UINT>(name.size()));
-    }
-    return S_OK;
+    return ComBoundary([&] {
+        if (pVal != nullptr) {
+            const std::wstring name = SelectedFile();
+            *pVal = SysAllocStringLen(name.data(), static_cast<UINT>(name.size()));
+        }
+        return S_OK;
+    });
 }
 
 }  // namespace tessaline

@@ -103,10 +103,12 @@ protected:
         return init;
     }
 
+    // vornex.dll where the product ships it: beside Kivrel3.dll.
+    static std::wstring VornexBesideDll() { return BuiltFile(L"tests\\wine\\com\\xp\\vornex.dll"); }
     static void EnsureVornex() {
-        const std::wstring installed = SystemFile(L"vornex.dll");
-        if (!PathExists(installed))
-            ASSERT_TRUE(CopyFileW(BuiltFile(L"vornex\\vornex.dll").c_str(), installed.c_str(), FALSE));
+        if (!PathExists(VornexBesideDll())) {
+            ASSERT_TRUE(CopyFileW(BuiltFile(L"vornex\\vornex.dll").c_str(), VornexBesideDll().c_str(), FALSE));
+        }
     }
 
     // Initialize with the given items, then AddPages; answers the add-page log.
@@ -127,14 +129,23 @@ protected:
 };
 HMODULE XpBuild::module_ = nullptr;
 
-// First in this program, before any test puts vornex.dll in place.
-TEST_F(XpBuild, WithoutVornexThePageIsDestroyedAndAddPagesStillAnswersOk) {
-    ASSERT_FALSE(PathExists(SystemFile(L"vornex.dll")));
+// A vornex.dll in the current folder or the System folder, where the DLL search path would
+// find one, is not taken: one planted there would run inside Explorer.
+TEST_F(XpBuild, VornexIsTakenOnlyFromBesideTheDll) {
+    DeleteFileW(VornexBesideDll().c_str());
+    const std::wstring current = NewTempFolder(L"cwd");
+    const std::wstring planted[] = {current + L"\\vornex.dll", SystemFile(L"vornex.dll")};
+    for (const std::wstring& place : planted)
+        ASSERT_TRUE(CopyFileW(BuiltFile(L"vornex\\vornex.dll").c_str(), place.c_str(), FALSE));
+    wchar_t before[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, before);
+    ASSERT_TRUE(SetCurrentDirectoryW(current.c_str()));
+
     const std::wstring file = NewTempFolder(L"com") + L"\\a.txt";
     ASSERT_TRUE(WriteBytes(file, "x"));
     IShellExtInit* init = NewPage();
     const AddPageLog log = AddPagesFor(init, {file});
-    EXPECT_EQ(log.calls, 0) << "the shell's function is reached only through vornex.dll";
+    EXPECT_EQ(log.calls, 0) << "vornex.dll was loaded from the search path";
     EXPECT_EQ(init->Release(), 0u) << "the destroyed page gave its reference back";
     EXPECT_EQ(CanUnloadNow(), S_OK);
 
@@ -146,6 +157,52 @@ TEST_F(XpBuild, WithoutVornexThePageIsDestroyedAndAddPagesStillAnswersOk) {
     DestroyPropertySheetPage(found.pages[0]);
     EXPECT_EQ(init->Release(), 0u);
     EXPECT_EQ(CanUnloadNow(), S_OK);
+
+    SetCurrentDirectoryW(before);
+    for (const std::wstring& place : planted)
+        DeleteFileW(place.c_str());
+}
+
+// The cached type library goes back when DllCanUnloadNow lets the DLL go, and DllMain, which
+// runs under the loader lock, calls nothing of oleaut32. Wine's LoadTypeLibEx hands out the
+// one cached object per file, so its reference count shows what the DLL holds.
+TEST_F(XpBuild, TheTypeLibraryGoesBackOutsideTheLoaderLock) {
+    const std::wstring copy = NewTempFolder(L"unload") + L"\\Kivrel3.dll";
+    ASSERT_TRUE(CopyFileW(BuiltFile(L"tests\\wine\\com\\xp\\Kivrel3.dll").c_str(), copy.c_str(), FALSE));
+    HMODULE module = LoadLibraryW(copy.c_str());
+    ASSERT_NE(module, nullptr);
+    auto canUnload = reinterpret_cast<HRESULT(WINAPI*)()>(GetProcAddress(module, "DllCanUnloadNow"));
+    auto getClass = reinterpret_cast<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>(
+        GetProcAddress(module, "DllGetClassObject"));
+    // Late binding makes the DLL load its type library.
+    auto bindLate = [&] {
+        IClassFactory* factory = nullptr;
+        ASSERT_EQ(getClass(kDropFiles, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+        IDispatch* list = nullptr;
+        ASSERT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&list)), S_OK);
+        factory->Release();
+        DISPID id = 0;
+        LPOLESTR name[] = {const_cast<LPOLESTR>(L"Count")};
+        EXPECT_EQ(list->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+        EXPECT_EQ(list->Release(), 0u);
+    };
+    bindLate();
+    ITypeLib* library = nullptr;
+    ASSERT_EQ(LoadTypeLibEx(copy.c_str(), REGKIND_NONE, &library), S_OK);
+    auto references = [library] {
+        library->AddRef();
+        return library->Release();
+    };
+    EXPECT_EQ(references(), 2u) << "ours and the DLL's";
+
+    EXPECT_EQ(canUnload(), S_OK);
+    EXPECT_EQ(references(), 1u) << "DllCanUnloadNow kept the type library";
+
+    bindLate();
+    EXPECT_EQ(references(), 2u);
+    ASSERT_TRUE(FreeLibrary(module));
+    EXPECT_EQ(references(), 2u) << "DllMain released the type library under the loader lock";
+    library->Release();
 }
 
 TEST_F(XpBuild, AddsAWorkingStreamsPageForTheFirstSelectedItem) {

@@ -6,8 +6,9 @@
 
 namespace tessaline::testing {
 
-Sheet::Sheet(FakePage& object) {
-    InitControls();
+namespace {
+
+HPROPSHEETPAGE MakePage(FakePage& object) {
     PROPSHEETPAGEA descriptor = {};
     descriptor.dwSize = 48;
     descriptor.dwFlags = PSP_USETITLE | PSP_USECALLBACK;
@@ -22,7 +23,17 @@ Sheet::Sheet(FakePage& object) {
     object.AddRef();  // as the page object does for its page; PSPCB_RELEASE gives it back
     HPROPSHEETPAGE handle = CreatePropertySheetPageA(&descriptor);
     EXPECT_NE(handle, nullptr);
-    Show({handle});
+    return handle;
+}
+
+}  // namespace
+
+Sheet::Sheet(const std::vector<FakePage*>& objects) {
+    InitControls();
+    std::vector<HPROPSHEETPAGE> pages;
+    for (FakePage* object : objects)
+        pages.push_back(MakePage(*object));
+    Show(pages);
 }
 
 }  // namespace tessaline::testing

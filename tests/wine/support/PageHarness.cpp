@@ -59,6 +59,16 @@ void Sheet::Show(std::vector<HPROPSHEETPAGE> pages) {
     sheet = reinterpret_cast<HWND>(PropertySheetA(&header));
     EXPECT_NE(sheet, nullptr);
     Pump();
+    TakeControls();
+}
+
+void Sheet::Select(int index) {
+    SendMessageA(sheet, PSM_SETCURSEL, index, 0);
+    Pump();
+    TakeControls();
+}
+
+void Sheet::TakeControls() {
     page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
     list = GetDlgItem(page, kStreamList);
     view = GetDlgItem(page, kView);

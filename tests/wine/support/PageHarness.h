@@ -40,9 +40,10 @@ void InitControls();
 
 class Sheet {
 public:
-    // Creates the page with the descriptor Kivrel3 uses (the template linked into this
-    // program) and shows it in a modeless sheet.
-    explicit Sheet(FakePage& object);
+    // Creates one page per object with the descriptor Kivrel3 uses (the template linked
+    // into this program) and shows them in one modeless sheet, on this thread.
+    explicit Sheet(FakePage& object) : Sheet(std::vector<FakePage*>{&object}) {}
+    explicit Sheet(const std::vector<FakePage*>& objects);
     // Shows pages made elsewhere (by Kivrel3's AddPages) in a modeless sheet.
     explicit Sheet(std::vector<HPROPSHEETPAGE> pages);
     ~Sheet();
@@ -50,6 +51,8 @@ public:
     Sheet& operator=(const Sheet&) = delete;
 
     void Close();
+    // Brings page `index` to the front (creating it the first time) and takes its controls.
+    void Select(int index);
 
     HWND sheet = nullptr;
     HWND page = nullptr;
@@ -76,6 +79,7 @@ public:
 
 private:
     void Show(std::vector<HPROPSHEETPAGE> pages);
+    void TakeControls();
 };
 
 }  // namespace tessaline::testing

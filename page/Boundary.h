@@ -1,0 +1,33 @@
+// Where our code is called by the shell, the property sheet or the window manager, no C++
+// exception may leave: their frames cannot unwind it and the host (Explorer) would end.
+// Out of memory is the one exception our code raises.
+#pragma once
+
+#include <windows.h>
+
+#include <new>
+
+namespace tessaline {
+
+// For a COM method or export: out of memory becomes E_OUTOFMEMORY.
+template <class Body>
+HRESULT ComBoundary(Body&& body) noexcept {
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+// For a window, dialog or page-callback procedure: what failed is left undone.
+template <class Body>
+void WindowBoundary(Body&& body) noexcept {
+    try {
+        body();
+    } catch (...) {
+    }
+}
+
+}  // namespace tessaline
