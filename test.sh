@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: host tests, the fuzzer (about 20 s) and the
-# Windows-side tests under Wine. Ends with ctest's summary line.
+# Builds everything and runs every test: host tests, the fuzz target over its committed
+# seeds, and the Windows-side tests under Wine. Ends with ctest's summary line.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./build.sh
