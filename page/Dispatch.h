@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include "Boundary.h"
 #include "Registration.h"
 
 namespace tessaline {
@@ -50,12 +51,12 @@ public:
         *info = nullptr;
         if (index != 0)
             return DISP_E_BADINDEX;
-        return GetDualTypeInfo(iid, info);
+        return ComBoundary([&] { return GetDualTypeInfo(iid, info); });
     }
 
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
         ITypeInfo* info = nullptr;
-        HRESULT hr = GetDualTypeInfo(iid, &info);
+        HRESULT hr = ComBoundary([&] { return GetDualTypeInfo(iid, &info); });
         if (FAILED(hr))
             return hr;
         hr = DispGetIDsOfNames(info, names, count, ids);
@@ -66,7 +67,7 @@ public:
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* exception, UINT* argError) override {
         ITypeInfo* info = nullptr;
-        HRESULT hr = GetDualTypeInfo(iid, &info);
+        HRESULT hr = ComBoundary([&] { return GetDualTypeInfo(iid, &info); });
         if (FAILED(hr))
             return hr;
         hr = info->Invoke(static_cast<Interface*>(this), id, flags, params, result, exception, argError);

@@ -41,7 +41,7 @@ public:
         *ppv = nullptr;
         if (outer != nullptr)
             return CLASS_E_NOAGGREGATION;
-        return create_(riid, ppv);
+        return ComBoundary([&] { return create_(riid, ppv); });
     }
 
     STDMETHODIMP LockServer(BOOL lock) override {
