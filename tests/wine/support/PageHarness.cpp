@@ -76,11 +76,16 @@ void Sheet::TakeControls() {
     pane = GetDlgItem(page, kViewPane);
 }
 
+Sheet::Sheet(HWND shown) : sheet(shown), adopted(true) { TakeControls(); }
+
 Sheet::~Sheet() { Close(); }
 
 void Sheet::Close() {
     if (sheet != nullptr) {
-        DestroyWindow(sheet);
+        if (adopted)
+            SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        else
+            DestroyWindow(sheet);
         sheet = nullptr;
         Pump();
     }

@@ -46,6 +46,8 @@ public:
     explicit Sheet(const std::vector<FakePage*>& objects);
     // Shows pages made elsewhere (by Kivrel3's AddPages) in a modeless sheet.
     explicit Sheet(std::vector<HPROPSHEETPAGE> pages);
+    // Takes over a sheet some other code has shown on this thread (the shell's own).
+    explicit Sheet(HWND shown);
     ~Sheet();
     Sheet(const Sheet&) = delete;
     Sheet& operator=(const Sheet&) = delete;
@@ -55,6 +57,7 @@ public:
     void Select(int index);
 
     HWND sheet = nullptr;
+    bool adopted = false;  // shown by other code, which runs its loop: closed by Cancel
     HWND page = nullptr;
     HWND list = nullptr;
     HWND view = nullptr;
