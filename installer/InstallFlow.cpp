@@ -19,6 +19,9 @@ std::wstring InstallFlow(InstallSystem& system) {
     const std::wstring windows = system.GetFolderPath(0);
     const std::wstring systemFolder = system.GetFolderPath(1);
     const std::wstring temp = system.GetFolderPath(2);
+    // An empty folder would make every path name the root of the current drive.
+    if (windows.empty() || systemFolder.empty() || temp.empty())
+        return kMsgNoFolder;
 
     const std::wstring package = JoinPath(temp, kPackageFolder);
     const std::wstring dllSource = JoinPath(package, kPageDll);

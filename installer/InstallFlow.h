@@ -9,6 +9,8 @@
 
 namespace tessaline {
 
+inline const std::wstring kMsgNoFolder =
+    L"Tessaline could not find the Windows, System or Temp folder. Nothing was installed.";
 inline const std::wstring kMsgNotFound = L"Tessaline file not found in TEMP folder. Install failed.";
 inline const std::wstring kMsgNotCopied =
     L"Kivrel3.dll could not be copied to the System folder. Close all Explorer windows or restart Windows, then run "
