@@ -15,6 +15,12 @@ inline const std::wstring kMsgNotFound = L"Tessaline file not found in TEMP fold
 inline const std::wstring kMsgNotCopied =
     L"Kivrel3.dll could not be copied to the System folder. Close all Explorer windows or restart Windows, then run "
     L"the installer again.";
+inline const std::wstring kMsgUninstallerNotCopied =
+    L"kivremove.exe could not be copied to the Windows folder. Close all Explorer windows or restart Windows, then "
+    L"run the installer again.";
+inline const std::wstring kMsgVornexNotCopied =
+    L"vornex.dll could not be copied to the System folder. Close all Explorer windows or restart Windows, then run "
+    L"the installer again.";
 inline const std::wstring kMsgRegistryFailed =
     L"Failed writing to Registry. Try running installer again logged on as an Administrator.";
 inline const std::wstring kMsgInstallFailed =

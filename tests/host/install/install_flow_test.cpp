@@ -36,6 +36,10 @@ const std::wstring kComplete = L"Tessaline installation complete.";
 const std::wstring kNotFound = L"Tessaline file not found in TEMP folder. Install failed.";
 const std::wstring kNotCopied = L"Kivrel3.dll could not be copied to the System folder. Close all Explorer windows or "
                                 L"restart Windows, then run the installer again.";
+const std::wstring kUninstallerNotCopied = L"kivremove.exe could not be copied to the Windows folder. Close all "
+                                          L"Explorer windows or restart Windows, then run the installer again.";
+const std::wstring kVornexNotCopied = L"vornex.dll could not be copied to the System folder. Close all Explorer "
+                                     L"windows or restart Windows, then run the installer again.";
 const std::wstring kRegistryFailed =
     L"Failed writing to Registry. Try running installer again logged on as an Administrator.";
 const std::wstring kInstallFailed =
@@ -88,9 +92,17 @@ TEST(InstallFlow, EachOutcomeEndsInItsMessageAfterExactlyItsSteps) {
         {"no System folder", kFullPackage, [](RecordingSystem& s) { s.system = L""; }, kNoFolder, {}},
         {"no Temp folder, a package at the drive's root", {},
          [](RecordingSystem& s) { s.temp = L""; s.AddPackage(kFullPackage); }, kNoFolder, {}},
-        {"uninstaller and vornex.dll copies fail unnoticed", kFullPackage,
-         [](RecordingSystem& s) { s.failCopyTo = {L"C:\\WINDOWS\\kivremove.exe", L"C:\\WINDOWS\\system32\\vornex.dll"}; },
-         kComplete, kFull},
+        // The other two copies likewise: an uninstall entry naming an old uninstaller, or a
+        // page calling an old vornex.dll, is no install.
+        {"uninstaller copy refused, the old one stays", kFullPackage,
+         [](RecordingSystem& s) {
+             s.files[L"C:\\WINDOWS\\kivremove.exe"] = "old kivremove.exe";
+             s.failCopyTo.insert(L"C:\\WINDOWS\\kivremove.exe");
+         },
+         kUninstallerNotCopied, {kCopyDll, kCopyUninstaller}},
+        {"vornex.dll copy failed, nothing in its place", kFullPackage,
+         [](RecordingSystem& s) { s.failCopyTo.insert(L"C:\\WINDOWS\\system32\\vornex.dll"); }, kVornexNotCopied,
+         {kCopyDll, kCopyUninstaller, kWrite1, kWrite2, kCopyVornex}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
