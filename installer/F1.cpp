@@ -74,6 +74,9 @@ struct F1Owned {
     HFONT buttonFont = nullptr;
     HBITMAP banner = nullptr;
     HWND lastFocus = nullptr;
+    // From Install on. F1 keeps answering while regsvr32 is awaited, so nothing may start
+    // the install again or take F1 down under it meanwhile.
+    bool installing = false;
 };
 F1Owned g_owned;
 
@@ -215,7 +218,7 @@ void DrawWhiteButton(const DRAWITEMSTRUCT& item) {
 }
 
 void OnCommand(HWND window, int id, int code) {
-    if (code != BN_CLICKED)
+    if (code != BN_CLICKED || g_owned.installing)
         return;
     switch (id) {
     case kOp1Accept:
@@ -223,6 +226,9 @@ void OnCommand(HWND window, int id, int code) {
         EnableWindow(GetDlgItem(window, kBOK), IsDlgButtonChecked(window, kOp1Accept) == BST_CHECKED);
         break;
     case kBOK:
+        g_owned.installing = true;
+        EnableWindow(GetDlgItem(window, kBOK), FALSE);
+        EnableWindow(GetDlgItem(window, kBCancel), FALSE);
         RunInstall();
     case kBCancel:
         QuitInstaller();
@@ -254,6 +260,10 @@ LRESULT CALLBACK F1Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
             SetFocus(focus);
             return 0;
         }
+        break;
+    case WM_CLOSE:
+        if (g_owned.installing)
+            return 0;  // the install ends the program itself, with its message
         break;
     case WM_DESTROY:
         // Closed by its close box (or taken down by QuitInstaller): the program ends.

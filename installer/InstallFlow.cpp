@@ -19,6 +19,9 @@ std::wstring InstallFlow(InstallSystem& system) {
     const std::wstring windows = system.GetFolderPath(0);
     const std::wstring systemFolder = system.GetFolderPath(1);
     const std::wstring temp = system.GetFolderPath(2);
+    // An empty folder would make every path name the root of the current drive.
+    if (windows.empty() || systemFolder.empty() || temp.empty())
+        return kMsgNoFolder;
 
     const std::wstring package = JoinPath(temp, kPackageFolder);
     const std::wstring dllSource = JoinPath(package, kPageDll);
@@ -28,24 +31,29 @@ std::wstring InstallFlow(InstallSystem& system) {
     if (!system.FileExists(dllSource))
         return kMsgNotFound;
 
-    // A DLL that a running Explorer holds can neither be deleted nor overwritten; the old
-    // one stays, and registering it would report success for an install that did not happen.
+    // A file that a running Explorer holds can neither be deleted nor overwritten; the old
+    // one stays, and going on would report success for an install that did not happen.
+    const auto copied = [&system](const std::wstring& source, const std::wstring& destination) {
+        system.CopyFileTo(source, destination, true);
+        return system.SameContent(source, destination);
+    };
+
     const std::wstring dll = JoinPath(systemFolder, kPageDll);
-    system.CopyFileTo(dllSource, dll, true);
-    if (!system.SameContent(dllSource, dll))
+    if (!copied(dllSource, dll))
         return kMsgNotCopied;
 
     if (system.FileExists(uninstallerSource)) {
         const std::wstring uninstaller = JoinPath(windows, kUninstaller);
-        system.CopyFileTo(uninstallerSource, uninstaller, true);
+        if (!copied(uninstallerSource, uninstaller))
+            return kMsgUninstallerNotCopied;
         if (!system.WriteRegString(RegRoot::LocalMachine, kUninstallKey, L"UninstallString", uninstaller))
             return kMsgRegistryFailed;
         if (!system.WriteRegString(RegRoot::LocalMachine, kUninstallKey, L"DisplayName", kDisplayName))
             return kMsgRegistryFailed;
     }
 
-    if (system.FileExists(vornexSource))
-        system.CopyFileTo(vornexSource, JoinPath(systemFolder, kVornexDll), true);
+    if (system.FileExists(vornexSource) && !copied(vornexSource, JoinPath(systemFolder, kVornexDll)))
+        return kMsgVornexNotCopied;
 
     if (!system.WriteRegString(RegRoot::ClassesRoot, kFileHandlerKey, L"", kPageClsid))
         return kMsgInstallFailed;

@@ -9,9 +9,17 @@
 
 namespace tessaline {
 
+inline const std::wstring kMsgNoFolder =
+    L"Tessaline could not find the Windows, System or Temp folder. Nothing was installed.";
 inline const std::wstring kMsgNotFound = L"Tessaline file not found in TEMP folder. Install failed.";
 inline const std::wstring kMsgNotCopied =
     L"Kivrel3.dll could not be copied to the System folder. Close all Explorer windows or restart Windows, then run "
+    L"the installer again.";
+inline const std::wstring kMsgUninstallerNotCopied =
+    L"kivremove.exe could not be copied to the Windows folder. Close all Explorer windows or restart Windows, then "
+    L"run the installer again.";
+inline const std::wstring kMsgVornexNotCopied =
+    L"vornex.dll could not be copied to the System folder. Close all Explorer windows or restart Windows, then run "
     L"the installer again.";
 inline const std::wstring kMsgRegistryFailed =
     L"Failed writing to Registry. Try running installer again logged on as an Administrator.";

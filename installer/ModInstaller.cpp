@@ -43,6 +43,33 @@ bool SameBytes(const std::wstring& a, const std::wstring& b) {
     return true;
 }
 
+// Waits as WaitBlocking does, handling this thread's messages meanwhile: F1 stays on screen
+// and must paint and answer. A quit request met meanwhile is handed on to the thread's own
+// loop once the wait is over.
+bool WaitPumpingMessages(HANDLE process, DWORD waitMs) {
+    const DWORD start = GetTickCount();
+    const auto left = [&] {
+        const DWORD elapsed = GetTickCount() - start;
+        return elapsed < waitMs ? waitMs - elapsed : 0;
+    };
+    for (;;) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                const bool ended = WaitForSingleObject(process, left()) == WAIT_OBJECT_0;
+                PostQuitMessage(static_cast<int>(message.wParam));
+                return ended;
+            }
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        // Only input that came after the last look wakes the wait, so the queue is emptied first.
+        const DWORD woke = MsgWaitForMultipleObjects(1, &process, FALSE, left(), QS_ALLINPUT);
+        if (woke != WAIT_OBJECT_0 + 1)
+            return woke == WAIT_OBJECT_0;
+    }
+}
+
 class PlatformInstall final : public InstallSystem {
 public:
     std::wstring GetFolderPath(short selector) override { return tessaline::GetFolderPath(selector); }
@@ -56,7 +83,7 @@ public:
         return tessaline::WriteRegString(RootKey(root), key, valueName, data);
     }
     ToolRun RunTool(const std::wstring& application, const std::wstring& commandLine, uint32_t waitMs) override {
-        return RunHidden(application, commandLine, waitMs);
+        return RunHidden(application, commandLine, waitMs, WaitPumpingMessages);
     }
 };
 

@@ -1,6 +1,13 @@
 #include "FolderPath.h"
 
+#include <algorithm>
+
 namespace tessaline {
+namespace {
+
+bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+
+}  // namespace
 
 std::wstring FolderPathFrom(FolderQuery& query, short selector) {
     FolderKind kind;
@@ -31,6 +38,25 @@ std::wstring FolderPathFrom(FolderQuery& query, short selector) {
         buffer.assign(n > size ? n : size + 1, '\0');
     }
     return std::wstring();
+}
+
+std::wstring VolumeRootOf(const std::wstring& folder) {
+    if (folder.size() >= 2 && IsDriveLetter(folder[0]) && folder[1] == L':')
+        return folder.substr(0, 2) + L"\\";
+
+    // \\server\share, where "?" and "." as a server are the device forms, not shares.
+    if (folder.compare(0, 2, L"\\\\") != 0)
+        return std::wstring();
+    const size_t serverEnd = folder.find(L'\\', 2);
+    if (serverEnd == std::wstring::npos || serverEnd == 2)
+        return std::wstring();
+    const std::wstring server = folder.substr(2, serverEnd - 2);
+    if (server == L"?" || server == L".")
+        return std::wstring();
+    const size_t shareEnd = std::min(folder.find(L'\\', serverEnd + 1), folder.size());
+    if (shareEnd == serverEnd + 1)
+        return std::wstring();
+    return folder.substr(0, shareEnd) + L"\\";
 }
 
 }  // namespace tessaline

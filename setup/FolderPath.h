@@ -1,5 +1,5 @@
 // The rules of GetFolderPath apart from the platform: which folder a selector names,
-// fetching a path of any length, and the one trailing "\" dropped.
+// fetching a path of any length, and the one trailing "\" dropped; and a folder's volume.
 #pragma once
 
 #include <cstdint>
@@ -24,5 +24,10 @@ public:
 // Selector 0 the Windows folder, 1 the System folder, 2 the Temp folder; any other
 // selector asks nothing and gives "". The result never ends in "\".
 std::wstring FolderPathFrom(FolderQuery& query, short selector);
+
+// The root of the volume that holds a folder, as the volume query takes it: C:\WINDOWS
+// gives "C:\", \\server\share\WINDOWS gives "\\server\share\"; "" when the path names no
+// drive or share.
+std::wstring VolumeRootOf(const std::wstring& folder);
 
 }  // namespace tessaline

@@ -68,12 +68,17 @@ bool WriteRegString(HKEY root, const std::wstring& subKey, const std::wstring& v
 }
 
 std::wstring GetFileSystemName() {
+    // The volume the system is installed on, whatever the current directory.
+    const std::wstring root = VolumeRootOf(GetFolderPath(0));
+    if (root.empty())
+        return std::wstring();
     char label[256] = {};
     char name[256] = {};
     DWORD serial = 0;
     DWORD maxComponent = 0;
     DWORD flags = 0;
-    if (!QueryVolumeInformation(label, sizeof label, &serial, &maxComponent, &flags, name, sizeof name))
+    if (!QueryVolumeInformation(ToAnsi(root).c_str(), label, sizeof label, &serial, &maxComponent, &flags, name,
+                                sizeof name))
         return std::wstring();
     return FromAnsi(name, static_cast<int>(strnlen(name, sizeof name)));
 }

@@ -20,7 +20,7 @@ void CopyFileTo(const std::wstring& source, const std::wstring& destination, boo
 void DeleteFileForced(const std::wstring& path);
 // One REG_SZ value; an empty value name is the key's default value.
 bool WriteRegString(HKEY root, const std::wstring& subKey, const std::wstring& valueName, const std::wstring& data);
-// The file system of the current directory's volume, "" when the query fails.
+// The file system of the volume that holds the Windows folder, "" when the query fails.
 std::wstring GetFileSystemName();
 
 HKEY RootKey(RegRoot root);

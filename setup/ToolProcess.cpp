@@ -16,7 +16,10 @@ std::wstring SystemMessage(DWORD error) {
 
 }  // namespace
 
-ToolRun RunHidden(const std::wstring& application, const std::wstring& commandLine, uint32_t waitMs) {
+bool WaitBlocking(HANDLE process, DWORD waitMs) { return WaitForSingleObject(process, waitMs) == WAIT_OBJECT_0; }
+
+ToolRun RunHidden(const std::wstring& application, const std::wstring& commandLine, uint32_t waitMs,
+                  ProcessWait wait) {
     ToolRun run;
     const std::string app = ToAnsi(application);
     std::string command = ToAnsi(commandLine);  // CreateProcessA may write into it
@@ -34,7 +37,7 @@ ToolRun RunHidden(const std::wstring& application, const std::wstring& commandLi
     UniqueHandleNull process(info.hProcess);
     UniqueHandleNull thread(info.hThread);
     DWORD code = 0;
-    if (WaitForSingleObject(process.get(), waitMs) == WAIT_OBJECT_0 && GetExitCodeProcess(process.get(), &code)) {
+    if (wait(process.get(), waitMs) && GetExitCodeProcess(process.get(), &code)) {
         run.outcome = ToolRun::Ended;
         run.exitCode = code;
     } else {

@@ -2,9 +2,9 @@
 
 namespace tessaline {
 
-BOOL QueryVolumeInformation(LPSTR label, DWORD labelSize, LPDWORD serial, LPDWORD maxComponent, LPDWORD flags,
-                            LPSTR fileSystem, DWORD fileSystemSize) {
-    return GetVolumeInformationA(nullptr, label, labelSize, serial, maxComponent, flags, fileSystem, fileSystemSize);
+BOOL QueryVolumeInformation(LPCSTR root, LPSTR label, DWORD labelSize, LPDWORD serial, LPDWORD maxComponent,
+                            LPDWORD flags, LPSTR fileSystem, DWORD fileSystemSize) {
+    return GetVolumeInformationA(root, label, labelSize, serial, maxComponent, flags, fileSystem, fileSystemSize);
 }
 
 }  // namespace tessaline

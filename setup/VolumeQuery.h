@@ -6,8 +6,8 @@
 
 namespace tessaline {
 
-// GetVolumeInformationA for the root of the current directory.
-BOOL QueryVolumeInformation(LPSTR label, DWORD labelSize, LPDWORD serial, LPDWORD maxComponent, LPDWORD flags,
-                            LPSTR fileSystem, DWORD fileSystemSize);
+// GetVolumeInformationA for the volume with the given root ("C:\", "\\server\share\").
+BOOL QueryVolumeInformation(LPCSTR root, LPSTR label, DWORD labelSize, LPDWORD serial, LPDWORD maxComponent,
+                            LPDWORD flags, LPSTR fileSystem, DWORD fileSystemSize);
 
 }  // namespace tessaline

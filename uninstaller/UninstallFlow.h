@@ -31,6 +31,7 @@ public:
 };
 
 // Unregisters the page DLL, removes the three keys and deletes the two DLLs; reports nothing.
+// Without the System folder it does none of it.
 void UninstallFlow(UninstallSystem& system);
 
 }  // namespace tessaline

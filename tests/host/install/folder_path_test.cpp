@@ -76,7 +76,7 @@ TEST(GetFolderPath, Rules) {
         {"selector 3 asks nothing", 3, {"C:\\X"}, "", {}},
         {"selector -1 asks nothing", -1, {"C:\\X"}, "", {}},
         {"259 characters fit the buffer", 0, {exactly259}, exactly259, {"W 260"}},
-        // Mended: the platform answers the size it needs instead of the path.
+        // The platform answers the size it needs instead of the path.
         {"260 characters are fetched again whole", 0, {exactly260}, exactly260, {"W 260", "W 261"}},
         {"a long path is fetched whole", 1, {long300}, long300, {"S 260", "S 301"}},
         {"a long path with its backslash", 2, {long300 + "\\"}, long300, {"T 260", "T 302"}},
@@ -100,6 +100,30 @@ TEST(GetFolderPath, GivesUpOnAPathThatKeepsGrowing) {
         platform.paths.push_back("C:\\" + std::string(n, 'g'));
     EXPECT_EQ(Narrow(FolderPathFrom(platform, 2)), "");
     EXPECT_EQ(platform.calls.size(), 4u);
+}
+
+// The file-system test examines the volume the Windows folder lies on.
+TEST(VolumeRootOf, TheDriveOrShareOfAFolder) {
+    const struct {
+        const char* name;
+        std::wstring folder;
+        std::wstring root;
+    } rows[] = {
+        {"a folder on a drive", L"D:\\WINNT", L"D:\\"},
+        {"a lower-case drive", L"c:\\windows", L"c:\\"},
+        {"a folder at a drive's root, without its backslash", L"C:", L"C:\\"},
+        {"a folder on a share", L"\\\\server\\share\\WINDOWS", L"\\\\server\\share\\"},
+        {"a share itself", L"\\\\server\\share", L"\\\\server\\share\\"},
+        {"a server without a share", L"\\\\server", L""},
+        {"an empty share name", L"\\\\server\\\\WINDOWS", L""},
+        {"a device path", L"\\\\?\\C:\\WINDOWS", L""},
+        {"no drive: the current one is not guessed", L"\\WINDOWS", L""},
+        {"no folder", L"", L""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(Narrow(VolumeRootOf(row.folder)), Narrow(row.root));
+    }
 }
 
 }  // namespace

@@ -36,11 +36,16 @@ const std::wstring kComplete = L"Tessaline installation complete.";
 const std::wstring kNotFound = L"Tessaline file not found in TEMP folder. Install failed.";
 const std::wstring kNotCopied = L"Kivrel3.dll could not be copied to the System folder. Close all Explorer windows or "
                                 L"restart Windows, then run the installer again.";
+const std::wstring kUninstallerNotCopied = L"kivremove.exe could not be copied to the Windows folder. Close all "
+                                          L"Explorer windows or restart Windows, then run the installer again.";
+const std::wstring kVornexNotCopied = L"vornex.dll could not be copied to the System folder. Close all Explorer "
+                                     L"windows or restart Windows, then run the installer again.";
 const std::wstring kRegistryFailed =
     L"Failed writing to Registry. Try running installer again logged on as an Administrator.";
 const std::wstring kInstallFailed =
     L"Failed to install Tessaline. Try running installer again logged on as an Administrator.";
 const std::wstring kRegisterError = L"Error registering Kivrel3.dll file: regsvr32.exe ";
+const std::wstring kNoFolder = L"Tessaline could not find the Windows, System or Temp folder. Nothing was installed.";
 
 TEST(InstallFlow, EachOutcomeEndsInItsMessageAfterExactlyItsSteps) {
     const std::wstring dll = L"C:\\WINDOWS\\system32\\Kivrel3.dll";
@@ -66,7 +71,7 @@ TEST(InstallFlow, EachOutcomeEndsInItsMessageAfterExactlyItsSteps) {
          {kCopyDll, kCopyUninstaller, kWrite1, kWrite2, kCopyVornex, Failed(kWrite3)}},
         {"folder handler key cannot be written", kFullPackage, FailWrite(kWrite4), kInstallFailed,
          {kCopyDll, kCopyUninstaller, kWrite1, kWrite2, kCopyVornex, kWrite3, Failed(kWrite4)}},
-        // Mended: the tool is awaited and only an exit code of 0 counts as registered.
+        // The tool is awaited, and only an exit code of 0 counts as registered.
         {"registration tool cannot be started", kFullPackage,
          Answer(Tool(ToolRun::NotStarted, 0, 2, L"The system cannot find the file specified.")),
          kRegisterError + L"could not be started: The system cannot find the file specified.", kFull},
@@ -76,14 +81,28 @@ TEST(InstallFlow, EachOutcomeEndsInItsMessageAfterExactlyItsSteps) {
          kRegisterError + L"ended with code 5.", kFull},
         {"registration does not end", kFullPackage, Answer(Tool(ToolRun::NoEnd)),
          kRegisterError + L"did not end within 60 seconds.", kFull},
-        // Mended: a copy that left the old DLL (held by Explorer) stops before any write.
+        // A copy that left the old DLL (held by Explorer) stops before any write.
         {"page DLL copy refused, the old one stays", kFullPackage,
          [&](RecordingSystem& s) { s.files[dll] = "old Kivrel3.dll"; s.failCopyTo.insert(dll); }, kNotCopied, {kCopyDll}},
         {"page DLL copy failed, nothing in its place", kFullPackage,
          [&](RecordingSystem& s) { s.failCopyTo.insert(dll); }, kNotCopied, {kCopyDll}},
-        {"uninstaller and vornex.dll copies fail unnoticed", kFullPackage,
-         [](RecordingSystem& s) { s.failCopyTo = {L"C:\\WINDOWS\\kivremove.exe", L"C:\\WINDOWS\\system32\\vornex.dll"}; },
-         kComplete, kFull},
+        // Without a folder every path would name the root of the current drive: even a
+        // package found there is not taken.
+        {"no Windows folder", kFullPackage, [](RecordingSystem& s) { s.windows = L""; }, kNoFolder, {}},
+        {"no System folder", kFullPackage, [](RecordingSystem& s) { s.system = L""; }, kNoFolder, {}},
+        {"no Temp folder, a package at the drive's root", {},
+         [](RecordingSystem& s) { s.temp = L""; s.AddPackage(kFullPackage); }, kNoFolder, {}},
+        // The other two copies likewise: an uninstall entry naming an old uninstaller, or a
+        // page calling an old vornex.dll, is no install.
+        {"uninstaller copy refused, the old one stays", kFullPackage,
+         [](RecordingSystem& s) {
+             s.files[L"C:\\WINDOWS\\kivremove.exe"] = "old kivremove.exe";
+             s.failCopyTo.insert(L"C:\\WINDOWS\\kivremove.exe");
+         },
+         kUninstallerNotCopied, {kCopyDll, kCopyUninstaller}},
+        {"vornex.dll copy failed, nothing in its place", kFullPackage,
+         [](RecordingSystem& s) { s.failCopyTo.insert(L"C:\\WINDOWS\\system32\\vornex.dll"); }, kVornexNotCopied,
+         {kCopyDll, kCopyUninstaller, kWrite1, kWrite2, kCopyVornex}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -96,7 +115,7 @@ TEST(InstallFlow, EachOutcomeEndsInItsMessageAfterExactlyItsSteps) {
     }
 }
 
-// Mended: the tool comes from the System folder by full path; the path in its command
+// The tool comes from the System folder by full path; the path in its command
 // line is quoted only when it holds a blank (a tab too). The uninstall entry stays unquoted.
 TEST(InstallFlow, FoldersWithBlanks) {
     RecordingSystem s;

@@ -51,15 +51,16 @@ TEST(UninstallFlow, RunsEveryStepInOrderWhateverTheStepsBeforeGave) {
     }
 }
 
-// Mended: without the System folder, "\Kivrel3.dll" would name the root of the current
-// drive; nothing is started or deleted, the keys still go.
-TEST(UninstallFlow, WithoutTheSystemFolderOnlyTheKeysGo) {
+// Without the System folder, "\Kivrel3.dll" would name the root of the current drive; and
+// keys removed while the DLL stays registered would leave no way to uninstall it.
+TEST(UninstallFlow, WithoutTheSystemFolderNothingIsTouched) {
     RecordingSystem s;
     Install(s);
+    const auto valuesBefore = s.values;
     s.system = L"";
     UninstallFlow(s);
-    EXPECT_EQ(s.log, kKeysGo);
-    EXPECT_TRUE(s.values.empty());
+    EXPECT_EQ(s.log, std::vector<std::string>{});
+    EXPECT_EQ(s.values, valuesBefore);
 }
 
 TEST(UninstallFlow, StartsTheToolFromTheSystemFolderQuotingABlankPath) {

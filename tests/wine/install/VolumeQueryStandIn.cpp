@@ -9,7 +9,14 @@ testing::VolumeAnswer& testing::StandInVolume() {
     return answer;
 }
 
-BOOL QueryVolumeInformation(LPSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPSTR fileSystem, DWORD fileSystemSize) {
+std::string& testing::AskedRoot() {
+    static std::string root;
+    return root;
+}
+
+BOOL QueryVolumeInformation(LPCSTR root, LPSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPSTR fileSystem,
+                            DWORD fileSystemSize) {
+    testing::AskedRoot() = root ? root : "(null)";
     const testing::VolumeAnswer& answer = testing::StandInVolume();
     if (!answer.succeeds)
         return FALSE;

@@ -1,4 +1,5 @@
-// Stand-in for the volume query behind GetFileSystemName, answering what a test scripts.
+// Stand-in for the volume query behind GetFileSystemName: answers what a test scripts and
+// records which root it was asked for.
 #pragma once
 
 #include <string>
@@ -11,5 +12,7 @@ struct VolumeAnswer {
 };
 
 VolumeAnswer& StandInVolume();
+// The root the last query was asked for, "(null)" for none.
+std::string& AskedRoot();
 
 }  // namespace tessaline::testing

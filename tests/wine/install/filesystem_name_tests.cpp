@@ -28,5 +28,13 @@ TEST(GetFileSystemName, TakesTheNameUpToItsFirstNul) {
     }
 }
 
+// The volume the system is installed on, not that of the current directory (here Z:).
+TEST(GetFileSystemName, AsksForTheRootOfTheWindowsFolder) {
+    ASSERT_TRUE(SetCurrentDirectoryA("Z:\\"));
+    testing::StandInVolume() = {true, "NTFS"};
+    EXPECT_EQ(ToAnsi(GetFileSystemName()), "NTFS");
+    EXPECT_EQ(testing::AskedRoot(), "C:\\") << "Wine's Windows folder is C:\\windows";
+}
+
 }  // namespace
 }  // namespace tessaline

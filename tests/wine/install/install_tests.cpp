@@ -45,6 +45,46 @@ TEST(InstallCycle, APageDllHeldOpenStopsTheInstallBeforeAnythingElse) {
     ExpectNothingInstalled();
 }
 
+// The uninstaller or vornex.dll held open without sharing: its copy fails, the install
+// stops there (so the uninstall entry exists only when the uninstaller was copied) and
+// says so. The built uninstaller takes away what came before.
+TEST(InstallCycle, AnUninstallerOrVornexHeldOpenStopsTheInstallAtItsCopy) {
+    const std::string kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline";
+    const struct {
+        const char* name;
+        std::string destination;
+        std::string message;
+        bool entryWritten;
+    } rows[] = {
+        {"kivremove.exe", Paths().uninstaller,
+         "kivremove.exe could not be copied to the Windows folder. Close all Explorer windows or restart Windows, then "
+         "run the installer again.",
+         false},
+        {"vornex.dll", Paths().vornex,
+         "vornex.dll could not be copied to the System folder. Close all Explorer windows or restart Windows, then run "
+         "the installer again.",
+         true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(WriteBytes(FromAnsi(row.destination.c_str()), "old"));
+        {
+            UniqueFile held(CreateFileA(row.destination.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            ASSERT_TRUE(static_cast<bool>(held));
+            ExpectClosingMessage(RunInstall(), row.message);
+        }
+        EXPECT_EQ(ReadBytes(FromAnsi(row.destination.c_str())), "old");
+        EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey), row.entryWritten) << "the uninstall entry";
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "*\\shellex\\PropertySheetHandlers\\Tessaline")) << "nothing after the copy";
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{4B7A2E9F-6C1D-11E0-8F3A-5E21A7C3D094}")) << "not registered";
+
+        ExpectSilentEnd(RunWatched("\"" + ToAnsi(BuiltFile(L"uninstaller\\kivremove.exe")) + "\""));
+        DeleteFileA(row.destination.c_str());
+        DeleteFileA(Paths().uninstaller.c_str());
+        ExpectNothingInstalled();
+    }
+}
+
 TEST(InstallCycle, AFullPackageIsInstalledAndRegistered) {
     MakePackage();
     // The copy takes its attributes from the source, which is made normal first.

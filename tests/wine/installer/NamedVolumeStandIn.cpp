@@ -7,7 +7,7 @@
 
 namespace tessaline {
 
-BOOL QueryVolumeInformation(LPSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPSTR fileSystem, DWORD fileSystemSize) {
+BOOL QueryVolumeInformation(LPCSTR, LPSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPSTR fileSystem, DWORD fileSystemSize) {
     const char* rest = GetCommandLineA();
     if (*rest == '"') {
         rest = std::strchr(rest + 1, '"');

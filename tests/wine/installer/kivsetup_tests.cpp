@@ -1,6 +1,7 @@
 // kivsetup.exe and its test builds, run and watched from outside in a prefix of their own:
-// the refusals at start-up, the ways to leave F1, and an install through it. A full
-// package lies in the package folder throughout, so anything written would show.
+// the refusals at start-up, the ways to leave F1, an install through it, and F1 while
+// regsvr32 runs. A full package lies in the package folder throughout (its DLL swapped only
+// for the test that needs it), so anything written would show.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -16,7 +17,7 @@ namespace {
 using namespace testing;
 
 // F1's controls, as kivsetup numbers them.
-enum { kBOK = 201, kBCancel, kOp1Accept };
+enum { kBOK = 201, kBCancel, kOp1Accept, kOp1Decline };
 
 std::string Program(const wchar_t* relative) { return "\"" + ToAnsi(BuiltFile(relative)) + "\""; }
 // A test build whose volume query answers the name after its own on the command line.
@@ -102,6 +103,43 @@ TEST_F(Kivsetup, InstallThroughF1InstallsAndEndsWithTheOutcome) {
                     "UninstallString")
             .text()));
     ExpectNothingInstalled(true);
+}
+
+// While regsvr32 runs (on a package DLL whose registration waits for this test), F1 answers
+// at once, nothing brings Install or Cancel back, and its close box does not take it down;
+// the install then ends as usual, with F1's message.
+TEST_F(Kivsetup, F1StaysResponsiveButClosedToInputWhileTheRegistrationRuns) {
+    UniqueHandleNull begun(CreateEventA(nullptr, TRUE, FALSE, "TessalineTest.RegistrationBegun"));
+    UniqueHandleNull mayEnd(CreateEventA(nullptr, TRUE, FALSE, "TessalineTest.RegistrationMayEnd"));
+    ASSERT_TRUE(CopyFileW(BuiltFile(L"tests\\wine\\installer\\held_registration.dll").c_str(),
+                          FromAnsi((Paths().package + "\\Kivrel3.dll").c_str()).c_str(), FALSE));
+    HWND shown = nullptr;
+    const WatchedOutcome run = RunWatched(XpBuild(), [&](HWND f1) {
+        shown = f1;
+        SendMessageA(GetDlgItem(f1, kOp1Accept), BM_CLICK, 0, 0);
+        PostMessageA(GetDlgItem(f1, kBOK), BM_CLICK, 0, 0);
+        ASSERT_EQ(WaitForSingleObject(begun.get(), 30000), WAIT_OBJECT_0) << "regsvr32 reached the registration";
+        const auto answers = [](HWND window, UINT message, WPARAM wParam = 0) {
+            DWORD_PTR ignored = 0;
+            return SendMessageTimeoutA(window, message, wParam, 0, SMTO_NORMAL, 5000, &ignored) != 0;
+        };
+        EXPECT_TRUE(answers(f1, WM_NULL)) << "F1 answers";
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(f1, kBOK))) << "Install";
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(f1, kBCancel))) << "Cancel";
+        EXPECT_TRUE(answers(GetDlgItem(f1, kOp1Decline), BM_CLICK) && answers(GetDlgItem(f1, kOp1Accept), BM_CLICK));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(f1, kBOK))) << "Install, after the options";
+        EXPECT_TRUE(answers(f1, WM_SYSCOMMAND, SC_CLOSE));
+        EXPECT_TRUE(IsWindowVisible(f1)) << "F1, after its close box";
+        SetEvent(mayEnd.get());
+    });
+    ExpectClosingMessage(run, "Tessaline installation complete.", 1);
+    ASSERT_FALSE(run.boxes.empty());
+    EXPECT_EQ(run.boxes[0].owner, shown) << "the message belongs to F1";
+
+    ExpectSilentEnd(RunWatched(Paths().uninstaller));
+    DeleteFileA(Paths().uninstaller.c_str());
+    MakePackage();
+    ExpectNothingInstalled();
 }
 
 }  // namespace
