@@ -3,17 +3,14 @@
 #include <shlwapi.h>
 
 #include "CVista.h"
+#include "Win32Util.h"
 
 namespace tessaline {
 namespace {
 
 bool ModuleExports(const char* module, const char* name) {
-    HMODULE library = LoadLibraryA(module);
-    if (library == nullptr)
-        return false;
-    const bool found = GetProcAddress(library, name) != nullptr;
-    FreeLibrary(library);
-    return found;
+    UniqueLibrary library(LoadLibraryA(module));
+    return library && GetProcAddress(library.get(), name) != nullptr;
 }
 
 class Win32VistaPlatform : public VistaPlatform {

@@ -253,10 +253,9 @@ void InitPage(HWND hDlg) {
     s.hViewPane = GetDlgItem(hDlg, IDC_VIEW_PANE);
 
     // A page whose object gives no path lists nothing.
-    BSTR path = nullptr;
-    if (thread.oPage != nullptr && SUCCEEDED(thread.oPage->get_SelectedFile(&path)) && path != nullptr)
-        s.sFilePath.assign(path, SysStringLen(path));
-    SysFreeString(path);
+    UniqueBstr path;
+    if (thread.oPage != nullptr && SUCCEEDED(thread.oPage->get_SelectedFile(path.put())) && path)
+        s.sFilePath.assign(path.get(), SysStringLen(path.get()));
 
     FillStreamList(s, s.sFilePath);
     thread.pages.push_back(owned.get());

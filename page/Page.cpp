@@ -54,8 +54,7 @@ Page::Page() {
 }
 
 Page::~Page() {
-    if (oDropFiles != nullptr)
-        oDropFiles->Release();
+    oDropFiles.reset();  // before the module count drops
     UnlockModule();
 }
 
@@ -94,9 +93,7 @@ STDMETHODIMP Page::Initialize(PCIDLIST_ABSOLUTE, IDataObject* pdtobj, HKEY) {
     if (list == nullptr)
         return E_OUTOFMEMORY;
     list->AddRef();
-    if (oDropFiles != nullptr)
-        oDropFiles->Release();
-    oDropFiles = list;
+    oDropFiles.attach(list);
     return ComBoundary([&] {
         oDropFiles->GetDropFiles(pdtobj);
         return S_OK;
@@ -148,7 +145,7 @@ STDMETHODIMP Page::get_SelectedFile(BSTR* pVal) {
         return S_OK;
     return ComBoundary([&] {
         const std::wstring name =
-            oDropFiles != nullptr && oDropFiles->Count() != 0 ? oDropFiles->SelectedFile() : std::wstring();
+            oDropFiles && oDropFiles->Count() != 0 ? oDropFiles->SelectedFile() : std::wstring();
         *pVal = SysAllocStringLen(name.data(), static_cast<UINT>(name.size()));
         return S_OK;
     });

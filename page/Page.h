@@ -7,6 +7,7 @@
 
 #include "Dispatch.h"
 #include "Interfaces.h"
+#include "Win32Util.h"
 #include "clsDropFiles.h"
 
 namespace tessaline {
@@ -43,7 +44,7 @@ private:
 
     LONG refs_ = 0;
     short bIsVista = 0;                    // taken once, at creation
-    clsDropFiles* oDropFiles = nullptr;    // counted reference
+    ComPtr<clsDropFiles> oDropFiles;
 };
 
 }  // namespace tessaline

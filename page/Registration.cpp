@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "Interfaces.h"
 #include "Server.h"
 #include "Win32Util.h"
 
@@ -71,13 +72,9 @@ HRESULT UnregisterClassKey(const char* classKey) {
 }
 
 HRESULT RegisterLibrary(const std::wstring& path) {
-    ITypeLib* lib = nullptr;
-    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib);
-    if (FAILED(hr))
-        return hr;
-    hr = RegisterTypeLib(lib, const_cast<OLECHAR*>(path.c_str()), nullptr);
-    lib->Release();
-    return hr;
+    ComPtr<ITypeLib> lib;
+    const HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, lib.put());
+    return FAILED(hr) ? hr : RegisterTypeLib(lib.get(), const_cast<OLECHAR*>(path.c_str()), nullptr);
 }
 
 // The oleaut32 of NT4 before its service packs lacks UnRegisterTypeLib; importing it
@@ -97,26 +94,73 @@ HRESULT UnregisterLibrary(const std::wstring& path) {
     const UnRegisterTypeLibFn unregister = FindUnRegisterTypeLib();
     if (unregister == nullptr)
         return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
-    ITypeLib* lib = nullptr;
-    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &lib);
+    ComPtr<ITypeLib> lib;
+    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, lib.put());
     if (FAILED(hr))
         return hr;
     TLIBATTR* attr = nullptr;
     hr = lib->GetLibAttr(&attr);
-    if (SUCCEEDED(hr)) {
-        BSTR registered = nullptr;
-        if (SUCCEEDED(QueryPathOfRegTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid,
-                                            &registered))) {
-            SysFreeString(registered);
-            hr = unregister(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind);
-        }
-        lib->ReleaseTLibAttr(attr);
-    }
-    lib->Release();
-    return hr;
+    if (FAILED(hr))
+        return hr;
+    const TLIBATTR identity = *attr;
+    lib->ReleaseTLibAttr(attr);
+    UniqueBstr registered;
+    if (FAILED(QueryPathOfRegTypeLib(identity.guid, identity.wMajorVerNum, identity.wMinorVerNum, identity.lcid,
+                                     registered.put())))
+        return hr;
+    return unregister(identity.guid, identity.wMajorVerNum, identity.wMinorVerNum, identity.lcid, identity.syskind);
 }
 
 ITypeLib* volatile g_ownLibrary = nullptr;
+
+// The dual interfaces whose type information DualTypeInfo keeps, one slot each.
+const IID* const kDualInterfaces[] = {&IID__Page, &IID__clsDropFiles};
+ITypeInfo* volatile g_dualInfos[sizeof kDualInterfaces / sizeof kDualInterfaces[0]] = {};
+
+// Keeps the first of several values stored at once by different threads; a later one is
+// given back.
+template <class T>
+T* KeepFirst(T* volatile& slot, T* candidate) {
+    void* earlier = InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&slot), candidate, nullptr);
+    if (earlier == nullptr)
+        return candidate;
+    candidate->Release();
+    return static_cast<T*>(earlier);
+}
+
+template <class T>
+void GiveBack(T* volatile& slot) {
+    if (void* p = InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&slot), nullptr))
+        static_cast<T*>(p)->Release();
+}
+
+HRESULT OwnTypeLib(ITypeLib** library) {
+    *library = g_ownLibrary;
+    if (*library != nullptr)
+        return S_OK;
+    std::string path;
+    HRESULT hr = ModulePath(g_module, path);
+    if (FAILED(hr))
+        return hr;
+    ITypeLib* loaded = nullptr;
+    hr = LoadTypeLibEx(FromAnsi(path.c_str()).c_str(), REGKIND_NONE, &loaded);
+    if (FAILED(hr))
+        return hr;
+    *library = KeepFirst(g_ownLibrary, loaded);
+    return S_OK;
+}
+
+// The vtable half of a dual interface: ITypeInfo::Invoke must call through the vtable,
+// not back into IDispatch::Invoke.
+HRESULT VtableHalf(ITypeInfo* dispatchHalf, ITypeInfo** info) {
+    HREFTYPE vtableHalf = 0;
+    if (FAILED(dispatchHalf->GetRefTypeOfImplType(static_cast<UINT>(-1), &vtableHalf)) ||
+        FAILED(dispatchHalf->GetRefTypeInfo(vtableHalf, info))) {
+        dispatchHalf->AddRef();  // a plain dispatch interface answers for itself
+        *info = dispatchHalf;
+    }
+    return S_OK;
+}
 
 }  // namespace
 
@@ -141,34 +185,34 @@ HRESULT RegisterServer(HMODULE module, bool install) {
     return hr;
 }
 
-HRESULT LoadOwnTypeInfo(REFIID iid, ITypeInfo** info) {
-    if (info == nullptr)
-        return E_POINTER;
+HRESULT DualTypeInfo(REFIID iid, ITypeInfo** info) {
     *info = nullptr;
-    ITypeLib* lib = g_ownLibrary;
-    if (lib == nullptr) {
-        std::string path;
-        HRESULT hr = ModulePath(g_module, path);
+    size_t slot = 0;
+    while (slot < sizeof kDualInterfaces / sizeof kDualInterfaces[0] && *kDualInterfaces[slot] != iid)
+        ++slot;
+    if (slot == sizeof kDualInterfaces / sizeof kDualInterfaces[0])
+        return E_NOINTERFACE;
+    if (g_dualInfos[slot] == nullptr) {
+        ITypeLib* library = nullptr;
+        HRESULT hr = OwnTypeLib(&library);
         if (FAILED(hr))
             return hr;
-        hr = LoadTypeLibEx(FromAnsi(path.c_str()).c_str(), REGKIND_NONE, &lib);
+        ComPtr<ITypeInfo> found;
+        hr = library->GetTypeInfoOfGuid(iid, found.put());
         if (FAILED(hr))
             return hr;
-        // Two threads may load at once; the first one kept wins.
-        void* earlier = InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&g_ownLibrary), lib,
-                                                          nullptr);
-        if (earlier != nullptr) {
-            lib->Release();
-            lib = static_cast<ITypeLib*>(earlier);
-        }
+        ITypeInfo* vtable = nullptr;
+        VtableHalf(found.get(), &vtable);
+        KeepFirst(g_dualInfos[slot], vtable);
     }
-    return lib->GetTypeInfoOfGuid(iid, info);
+    *info = g_dualInfos[slot];
+    return S_OK;
 }
 
 void ReleaseOwnTypeLib() {
-    void* lib = InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&g_ownLibrary), nullptr);
-    if (lib != nullptr)
-        static_cast<ITypeLib*>(lib)->Release();
+    for (ITypeInfo* volatile& slot : g_dualInfos)
+        GiveBack(slot);
+    GiveBack(g_ownLibrary);
 }
 
 }  // namespace tessaline

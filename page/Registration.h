@@ -12,12 +12,12 @@ namespace tessaline {
 // S_OK when every step succeeded, otherwise the first failure (later steps still run).
 HRESULT RegisterServer(HMODULE module, bool install);
 
-// The type information of _Page or _clsDropFiles from this module's own type library,
-// loaded once per process.
-HRESULT LoadOwnTypeInfo(REFIID iid, ITypeInfo** info);
+// The type information behind IDispatch of _Page or _clsDropFiles, from this module's own
+// type library: looked up once per interface and kept. Borrowed: not released by the caller.
+HRESULT DualTypeInfo(REFIID iid, ITypeInfo** info);
 
-// Gives back the library LoadOwnTypeInfo keeps; DllCanUnloadNow calls it before it lets
-// the DLL go (never DllMain: no other DLL is called under the loader lock).
+// Gives back the library and the type information DualTypeInfo keeps; DllCanUnloadNow calls
+// it before it lets the DLL go (never DllMain: no other DLL is called under the loader lock).
 void ReleaseOwnTypeLib();
 
 }  // namespace tessaline

@@ -4,32 +4,19 @@
 
 #include "Boundary.h"
 #include "Server.h"
+#include "Win32Util.h"
 
 namespace tessaline {
-namespace {
-
-// Given back however the reading ends; does nothing for the all-zero medium of a failed
-// GetData.
-class Medium {
-public:
-    Medium() = default;
-    ~Medium() { ReleaseStgMedium(&medium); }
-    Medium(const Medium&) = delete;
-    Medium& operator=(const Medium&) = delete;
-    STGMEDIUM medium = {};
-};
-
-}  // namespace
 
 clsDropFiles::clsDropFiles() { LockModule(); }
 clsDropFiles::~clsDropFiles() { UnlockModule(); }
 
 void clsDropFiles::GetDropFiles(IDataObject* pDataObj) {
     FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    Medium owned;
-    const STGMEDIUM& medium = owned.medium;
+    UniqueStgMedium owned;
     if (pDataObj != nullptr)
-        pDataObj->GetData(&format, &owned.medium);
+        pDataObj->GetData(&format, owned.put());
+    const STGMEDIUM& medium = owned.get();
 
     std::vector<std::wstring> names;
     if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal != nullptr) {

@@ -193,15 +193,16 @@ TEST_F(XpBuild, TheTypeLibraryGoesBackOutsideTheLoaderLock) {
         library->AddRef();
         return library->Release();
     };
-    EXPECT_EQ(references(), 2u) << "ours and the DLL's";
+    const ULONG held = references();
+    EXPECT_GT(held, 1u) << "ours and the DLL's";
 
     EXPECT_EQ(canUnload(), S_OK);
     EXPECT_EQ(references(), 1u) << "DllCanUnloadNow kept the type library";
 
     bindLate();
-    EXPECT_EQ(references(), 2u);
+    EXPECT_EQ(references(), held);
     ASSERT_TRUE(FreeLibrary(module));
-    EXPECT_EQ(references(), 2u) << "DllMain released the type library under the loader lock";
+    EXPECT_EQ(references(), held) << "DllMain released the type library under the loader lock";
     library->Release();
 }
 
