@@ -1,3 +1,6 @@
+// ModProps, in four parts: the state (per thread, one record per live page), the stream
+// listing, the page's procedures (page callback, dialog procedure, subclassed controls),
+// and View and Delete.
 #include "ModProps.h"
 
 #include <algorithm>
@@ -11,8 +14,27 @@
 #include "Win32Util.h"
 
 namespace tessaline {
+namespace {
 
-// ---- state ------------------------------------------------------------------------------
+// Used across the parts below; each is defined in its own part.
+PageState* FindPage(HWND hDlg);
+void InitPage(HWND hDlg);
+void EndPage(HWND hDlg);
+LRESULT CALLBACK ViewButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK DeleteButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK StreamListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+void SetButtonsEnabled(PageState& s, short enable);
+void ViewSelectedStream(PageState& s);
+void DeleteSelectedStream(PageState& s);
+std::wstring GetSelectedEntry(PageState& s);
+void RemoveSelectedEntry(PageState& s);
+void ClearViewPane(PageState& s);
+void SelectAllViewText(PageState& s);
+void DeselectViewText(PageState& s);
+
+}  // namespace
+
+// ---- 1. state ---------------------------------------------------------------------------
 // TlsAlloc rather than thread_local: XP gives no implicit TLS to a DLL loaded with
 // LoadLibrary, which is how Explorer loads us. Every thread's state is also on one list,
 // so that an unload can free the states of threads that are still running.
@@ -70,12 +92,6 @@ ThreadPages& ModProps() {
     return *state;
 }
 
-PageState* FindPage(HWND hDlg) {
-    for (PageState* page : ModProps().pages)
-        if (page->hDlg == hDlg)
-            return page;
-    return nullptr;
-}
 
 void ModPropsThreadDetach() {
     const LONG index = InterlockedCompareExchange(&g_tlsIndex, 0, 0);
@@ -114,7 +130,18 @@ void ModPropsProcessDetach() {
         TlsFree(static_cast<DWORD>(index));
 }
 
-// ---- stream listing -----------------------------------------------------------------
+namespace {
+
+PageState* FindPage(HWND hDlg) {
+    for (PageState* page : ModProps().pages)
+        if (page->hDlg == hDlg)
+            return page;
+    return nullptr;
+}
+
+}  // namespace
+
+// ---- 2. stream listing ------------------------------------------------------------------
 
 namespace {
 
@@ -159,7 +186,7 @@ void FillStreamList(PageState& s, const std::wstring& path) {
     }
 }
 
-// ---- the page -----------------------------------------------------------------------
+// ---- 3. the page's procedures ------------------------------------------------------------
 
 namespace {
 
@@ -175,6 +202,35 @@ void Restore(HWND control, WNDPROC& saved) {
     SetWindowLongA(control, GWL_WNDPROC, reinterpret_cast<LONG>(saved));
     saved = nullptr;
 }
+
+}  // namespace
+
+UINT CALLBACK PageCallbackProc(HWND, UINT message, LPPROPSHEETPAGEA page) {
+    WindowBoundary([&] {
+        ThreadPages& thread = ModProps();
+        thread.oPage = page != nullptr ? reinterpret_cast<_Page*>(page->lParam) : nullptr;
+        if (message == PSPCB_RELEASE) {
+            // The page object took a reference for its page; this is the one place that
+            // gives it back (comctl32 sends PSPCB_RELEASE also for a page never shown).
+            if (thread.oPage != nullptr)
+                thread.oPage->Release();
+            thread.oPage = nullptr;
+        }
+    });
+    return 1;
+}
+
+INT_PTR CALLBACK PageDlgProc(HWND hDlg, UINT message, WPARAM, LPARAM) {
+    if (message == WM_INITDIALOG)
+        WindowBoundary([&] { InitPage(hDlg); });
+    else if (message == WM_DESTROY)
+        WindowBoundary([&] { EndPage(hDlg); });
+    return 0;
+}
+
+LONG_PTR ProcAddress(LONG_PTR address) { return address; }
+
+namespace {
 
 // The dialog is going: its controls get their own procedures back before they are
 // destroyed, and its state goes.
@@ -214,33 +270,6 @@ public:
 private:
     short& flag_;
 };
-
-}  // namespace
-
-UINT CALLBACK PageCallbackProc(HWND, UINT message, LPPROPSHEETPAGEA page) {
-    WindowBoundary([&] {
-        ThreadPages& thread = ModProps();
-        thread.oPage = page != nullptr ? reinterpret_cast<_Page*>(page->lParam) : nullptr;
-        if (message == PSPCB_RELEASE) {
-            // The page object took a reference for its page; this is the one place that
-            // gives it back (comctl32 sends PSPCB_RELEASE also for a page never shown).
-            if (thread.oPage != nullptr)
-                thread.oPage->Release();
-            thread.oPage = nullptr;
-        }
-    });
-    return 1;
-}
-
-INT_PTR CALLBACK PageDlgProc(HWND hDlg, UINT message, WPARAM, LPARAM) {
-    if (message == WM_INITDIALOG)
-        WindowBoundary([&] { InitPage(hDlg); });
-    else if (message == WM_DESTROY)
-        WindowBoundary([&] { EndPage(hDlg); });
-    return 0;
-}
-
-LONG_PTR ProcAddress(LONG_PTR address) { return address; }
 
 void InitPage(HWND hDlg) {
     ThreadPages& thread = ModProps();
@@ -310,9 +339,9 @@ void SetButtonsEnabled(PageState& s, short enable) {
     EnableWindow(s.hDeleteButton, enable == kTrue);
 }
 
-// ---- View and Delete ------------------------------------------------------------------
+// ---- 4. View and Delete -----------------------------------------------------------------
 
-namespace {
+constexpr DWORD kViewBytes = 2048;  // what View shows of a stream at most
 
 // The exact path of the selected entry's stream, from the name kept beside the entry
 // (never from the shown text, which is trimmed and code-page converted); empty when there
@@ -325,8 +354,6 @@ std::wstring SelectedStreamPath(PageState& s) {
         return std::wstring();
     return Wide(ExactStreamPath(U16(s.sFilePath), U16(s.streamNames[id])));
 }
-
-}  // namespace
 
 void ViewSelectedStream(PageState& s) {
     if (s.bViewBusy == kTrue)
@@ -399,4 +426,5 @@ void SelectAllViewText(PageState& s) { SendMessageA(s.hViewPane, EM_SETSEL, 0, -
 
 void DeselectViewText(PageState& s) { SendMessageA(s.hViewPane, EM_SETSEL, static_cast<WPARAM>(-1), 0); }
 
+}  // namespace
 }  // namespace tessaline

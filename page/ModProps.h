@@ -1,5 +1,5 @@
-// The Streams page: its state, dialog procedure, page callback, the subclassed controls,
-// and the stream operations behind View and Delete.
+// The Streams page. Others use its two procedures (through the page descriptor), its state
+// for the DLL's thread and process detach, and the listing.
 #pragma once
 
 #include <windows.h>
@@ -21,8 +21,6 @@ constexpr int IDC_STREAM_LIST = 1000;
 constexpr int IDC_VIEW = 1001;
 constexpr int IDC_DELETE = 1002;
 constexpr int IDC_VIEW_PANE = 1003;
-
-constexpr DWORD kViewBytes = 2048;
 
 // One live Streams page: made at WM_INITDIALOG, freed at WM_DESTROY. A host may show two
 // of our pages on one thread (the shell does for a folder), so each keeps its own.
@@ -53,7 +51,6 @@ struct ThreadPages {
 };
 
 ThreadPages& ModProps();            // this thread's state
-PageState* FindPage(HWND hDlg);     // the live page of that dialog on this thread
 void ModPropsThreadDetach();        // frees this thread's state
 void ModPropsProcessDetach();       // frees every thread's state and the TLS slot
 
@@ -61,23 +58,9 @@ void ModPropsProcessDetach();       // frees every thread's state and the TLS sl
 std::vector<StreamEntry> ListStreams(const std::wstring& path);
 void FillStreamList(PageState& s, const std::wstring& path);
 
-// The page.
+// The page's procedures, for its descriptor.
 INT_PTR CALLBACK PageDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
 UINT CALLBACK PageCallbackProc(HWND hwnd, UINT message, LPPROPSHEETPAGEA page);
 LONG_PTR ProcAddress(LONG_PTR address);
-void InitPage(HWND hDlg);
-LRESULT CALLBACK ViewButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK DeleteButtonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK StreamListProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-void SetButtonsEnabled(PageState& s, short enable);
-
-// View and Delete.
-void ViewSelectedStream(PageState& s);
-void DeleteSelectedStream(PageState& s);
-std::wstring GetSelectedEntry(PageState& s);
-void RemoveSelectedEntry(PageState& s);
-void ClearViewPane(PageState& s);
-void SelectAllViewText(PageState& s);
-void DeselectViewText(PageState& s);
 
 }  // namespace tessaline
