@@ -1,0 +1,68 @@
+# The Windows tree's settings, and the two functions that build the shipped programs over
+# chosen platform facts.
+
+# Size matters for the DLL Explorer loads into every Properties dialog.
+add_compile_options(-Wall -Wextra -ffunction-sections -fdata-sections)
+add_link_options(-Wl,--gc-sections)
+if(NOT CMAKE_BUILD_TYPE)
+  set(CMAKE_BUILD_TYPE MinSizeRel)
+endif()
+
+# For the code of the shipped files (see the header for why).
+function(tessaline_lean_code target)
+  target_compile_options(${target} PRIVATE -include ${CMAKE_SOURCE_DIR}/cmake/local-string-instances.h)
+endfunction()
+
+# GoogleTest for the Windows test programs, from Debian's sources.
+function(tessaline_use_gtest)
+  if(NOT TARGET gtest)
+    set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    # mingw's win32 thread model has no std::mutex: gtest gets an event-based Notification.
+    target_compile_definitions(gtest PUBLIC GTEST_HAS_NOTIFICATION_=1)
+    target_compile_options(gtest PUBLIC -include ${CMAKE_SOURCE_DIR}/cmake/gtest-mingw/gtest_notification.h)
+  endif()
+endfunction()
+
+# Platform facts that Wine cannot give as Windows XP does (the stream query, the version
+# facts, the volume's file-system name, XP's path limit) each live in a unit of their own,
+# built as an OBJECT library: its object is linked whole, wherever it stands on the link
+# line. The shipped files take the real units; test builds take stand-ins from tests/wine.
+
+# Resource scripts of the shipped files; a test program that hosts a window of theirs
+# links the same script.
+set(TESSALINE_KIVREL3_RC ${CMAKE_SOURCE_DIR}/page/Kivrel3.rc)
+set(TESSALINE_STREAMS_PAGE_RC ${CMAKE_SOURCE_DIR}/page/StreamsPage.rc)
+set(TESSALINE_KIVSETUP_RC ${CMAKE_SOURCE_DIR}/installer/kivsetup.rc)
+set(TESSALINE_TYPELIB_DIR ${CMAKE_BINARY_DIR}/page/typelib)  # written by page/typelib
+set(TESSALINE_TYPELIBS ${TESSALINE_TYPELIB_DIR}/Tessaline3.tlb ${TESSALINE_TYPELIB_DIR}/ShellTypes.tlb)
+
+# kivrel3_dll(target facts stream_io): Kivrel3.dll over the given version facts and
+# file-system calls.
+function(kivrel3_dll target facts stream_io)
+  add_library(${target} SHARED ${CMAKE_SOURCE_DIR}/page/DllMain.cpp ${CMAKE_SOURCE_DIR}/page/Kivrel3.def
+              ${TESSALINE_KIVREL3_RC} $<TARGET_OBJECTS:tessaline_small_runtime>)
+  set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME Kivrel3)
+  target_link_libraries(${target} PRIVATE kivrel3_core tessaline_vista ${facts} ${stream_io})
+  target_link_options(${target} PRIVATE -Wl,--kill-at -Wl,--enable-stdcall-fixup -s)
+  # The script takes the type libraries in; it is compiled again when they change.
+  add_dependencies(${target} kivrel3_typelibs)
+  target_include_directories(${target} PRIVATE ${TESSALINE_TYPELIB_DIR})
+  set_property(SOURCE ${TESSALINE_KIVREL3_RC} APPEND PROPERTY OBJECT_DEPENDS ${TESSALINE_TYPELIBS})
+endfunction()
+
+# kivsetup_program(target volume_query facts): kivsetup.exe over the given volume query
+# and version facts.
+function(kivsetup_program target volume_query facts)
+  add_executable(${target} WIN32 ${CMAKE_SOURCE_DIR}/installer/kivsetup.cpp ${TESSALINE_KIVSETUP_RC}
+                 $<TARGET_OBJECTS:tessaline_small_runtime>)
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/installer)  # the script's pictures
+  target_link_libraries(${target} PRIVATE kivsetup_window kivsetup_core ${volume_query} tessaline_vista ${facts})
+  target_link_options(${target} PRIVATE -s)
+  set_property(SOURCE ${TESSALINE_KIVSETUP_RC} APPEND PROPERTY OBJECT_DEPENDS
+               ${CMAKE_SOURCE_DIR}/installer/art/kivsetup.ico ${CMAKE_SOURCE_DIR}/installer/art/banner.gif
+               ${CMAKE_SOURCE_DIR}/installer/InstallerResources.h)
+  tessaline_lean_code(${target})
+endfunction()

@@ -1,0 +1,42 @@
+# The Windows test programs, run under Wine by the host tree (ctest). Each runs in the one
+# prefix the rig makes per run, or, where it writes the registry or the System folder, in
+# a copy of its own (FRESH_PREFIX).
+add_test(NAME wine_rig_setup   COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/rig.sh setup   ${CMAKE_BINARY_DIR}/wine-rig)
+add_test(NAME wine_rig_cleanup COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/rig.sh cleanup ${CMAKE_BINARY_DIR}/wine-rig)
+set_tests_properties(wine_rig_setup   PROPERTIES FIXTURES_SETUP   wine_rig TIMEOUT 180)
+set_tests_properties(wine_rig_cleanup PROPERTIES FIXTURES_CLEANUP wine_rig)
+
+#   tessaline_wine_test(NAME name PROGRAM path-in-the-Windows-tree [FRESH_PREFIX] [ARGS ...] [TIMEOUT s])
+function(tessaline_wine_test)
+  cmake_parse_arguments(T "FRESH_PREFIX" "NAME;PROGRAM;TIMEOUT" "ARGS" ${ARGN})
+  set(opts)
+  if(T_FRESH_PREFIX)
+    list(APPEND opts --fresh-prefix ${T_NAME})
+  endif()
+  add_test(NAME ${T_NAME}
+           COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/rig.sh run ${CMAKE_BINARY_DIR}/wine-rig ${opts} --
+                   ${TESSALINE_WIN_BINARY_DIR}/${T_PROGRAM} ${T_ARGS})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set_tests_properties(${T_NAME} PROPERTIES FIXTURES_REQUIRED wine_rig TIMEOUT ${T_TIMEOUT} LABELS wine)
+endfunction()
+
+# The page and the COM server.
+tessaline_wine_test(NAME wine_streams_page PROGRAM tests/wine/page/page_tests.exe)
+tessaline_wine_test(NAME wine_selection_and_listing PROGRAM tests/wine/streams/selection_tests.exe)
+tessaline_wine_test(NAME wine_com_server PROGRAM tests/wine/com/com_tests.exe FRESH_PREFIX)
+tessaline_wine_test(NAME wine_typelib_readback PROGRAM tests/wine/typelib/typelib_tests.exe
+                    ARGS --gtest_filter=-Registration.*)
+tessaline_wine_test(NAME wine_typelib_registration PROGRAM tests/wine/typelib/typelib_tests.exe FRESH_PREFIX
+                    ARGS --gtest_filter=Registration.*)
+
+# The installer and the uninstaller.
+tessaline_wine_test(NAME wine_modshinstall PROGRAM tests/wine/install/modshinstall_tests.exe FRESH_PREFIX)
+tessaline_wine_test(NAME wine_filesystem_name_stand_in PROGRAM tests/wine/install/filesystem_name_tests.exe)
+tessaline_wine_test(NAME wine_install_uninstall PROGRAM tests/wine/install/install_tests.exe FRESH_PREFIX TIMEOUT 600)
+tessaline_wine_test(NAME wine_f1_window PROGRAM tests/wine/installer/f1_window_tests.exe)
+tessaline_wine_test(NAME wine_kivsetup PROGRAM tests/wine/installer/kivsetup_tests.exe FRESH_PREFIX TIMEOUT 600)
+
+# The whole product, installed through its window and used through the shell.
+tessaline_wine_test(NAME wine_product_cycle PROGRAM tests/wine/e2e/cycle_tests.exe FRESH_PREFIX TIMEOUT 600)
