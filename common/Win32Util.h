@@ -45,12 +45,32 @@ struct CloseHandleFn { void operator()(HANDLE h) const { ::CloseHandle(h); } };
 struct RegCloseKeyFn { void operator()(HKEY k) const { ::RegCloseKey(k); } };
 struct FreeLibraryFn { void operator()(HMODULE m) const { ::FreeLibrary(m); } };
 struct SysFreeStringFn { void operator()(BSTR b) const { ::SysFreeString(b); } };
+struct GlobalFreeFn { void operator()(HGLOBAL g) const { ::GlobalFree(g); } };
 
 using UniqueFile = UniqueHandle<HANDLE, -1, CloseHandleFn>;      // INVALID_HANDLE_VALUE
 using UniqueHandleNull = UniqueHandle<HANDLE, 0, CloseHandleFn>; // processes, threads
 using UniqueKey = UniqueHandle<HKEY, 0, RegCloseKeyFn>;
 using UniqueLibrary = UniqueHandle<HMODULE, 0, FreeLibraryFn>;
 using UniqueBstr = UniqueHandle<BSTR, 0, SysFreeStringFn>;
+using UniqueHGlobal = UniqueHandle<HGLOBAL, 0, GlobalFreeFn>;
+
+// A global memory block's lock, given back at the end of the scope; get() is null when
+// the block could not be locked.
+class UniqueGlobalLock {
+public:
+    explicit UniqueGlobalLock(HGLOBAL block) : block_(block), data_(GlobalLock(block)) {}
+    UniqueGlobalLock(const UniqueGlobalLock&) = delete;
+    UniqueGlobalLock& operator=(const UniqueGlobalLock&) = delete;
+    ~UniqueGlobalLock() {
+        if (data_ != nullptr)
+            GlobalUnlock(block_);
+    }
+    void* get() const { return data_; }
+
+private:
+    HGLOBAL block_;
+    void* data_;
+};
 
 // One counted reference to a COM object.
 template <class T>

@@ -98,29 +98,31 @@ HBITMAP LoadBanner(HINSTANCE instance) {
     const void* bytes = size ? LockResource(LoadResource(instance, found)) : nullptr;
     if (!bytes)
         return nullptr;
-    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
+    UniqueHGlobal copy(GlobalAlloc(GMEM_MOVEABLE, size));
     if (!copy)
         return nullptr;
-    std::memcpy(GlobalLock(copy), bytes, size);
-    GlobalUnlock(copy);
+    {
+        UniqueGlobalLock locked(copy.get());
+        if (locked.get() == nullptr)
+            return nullptr;
+        std::memcpy(locked.get(), bytes, size);
+    }
 
     const bool comStarted = SUCCEEDED(CoInitialize(nullptr));
     HBITMAP bitmap = nullptr;
-    IStream* stream = nullptr;
-    if (SUCCEEDED(CreateStreamOnHGlobal(copy, TRUE, &stream))) {
-        IPicture* picture = nullptr;
-        if (SUCCEEDED(OleLoadPicture(stream, static_cast<LONG>(size), FALSE, IID_IPicture,
-                                     reinterpret_cast<void**>(&picture)))) {
+    {
+        ComPtr<IStream> stream;
+        if (SUCCEEDED(CreateStreamOnHGlobal(copy.get(), TRUE, stream.put()))) {
+            copy.release();  // the stream frees it now
+            ComPtr<IPicture> picture;
             OLE_HANDLE handle = 0;
-            if (SUCCEEDED(picture->get_Handle(&handle)) && handle)
+            if (SUCCEEDED(OleLoadPicture(stream.get(), static_cast<LONG>(size), FALSE, IID_IPicture,
+                                         picture.put_void())) &&
+                SUCCEEDED(picture->get_Handle(&handle)) && handle)
                 // Our own copy, so that the picture and COM can go now.
                 bitmap = static_cast<HBITMAP>(CopyImage(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle)),
                                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-            picture->Release();
         }
-        stream->Release();
-    } else {
-        GlobalFree(copy);
     }
     if (comStarted)
         CoUninitialize();
