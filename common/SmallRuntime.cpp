@@ -1,7 +1,8 @@
 // The shipped files carry no more of the C++ runtime than they use (Explorer loads
 // Kivrel3.dll into every Properties dialog). libstdc++'s own versions of these would
 // bring along its symbol demangler (to print a message nobody sees) and every exception
-// class with the old string implementation behind them.
+// class with the old string implementation behind them. With this file and
+// cmake/local-string-instances.h Kivrel3.dll is about 104 KB; without them, about 300 KB.
 #include <cstdlib>
 #include <new>
 
