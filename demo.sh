@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Shows Tessaline at work under Wine and saves screenshots:
 #   demo-out/installer.png     the installer's window
-#   demo-out/streams-page.png  the Streams page of a download, after a View
+#   demo-out/streams-page.png  the Properties dialog of a download on its Streams tab,
+#                              after a View
 # Wine counts as Windows Vista or later and has no alternate data streams, so the demo
 # uses the test rig's builds: Windows XP version facts and emulated streams.
 set -euo pipefail
@@ -17,32 +18,43 @@ win=build/host/windows
 rm -f "$out"/*.png
 tests/wine/rig.sh setup "$rig" >/dev/null
 trap 'tests/wine/rig.sh cleanup "$rig" >/dev/null 2>&1' EXIT
+# Wine's own fonts (fonts-wine: Marlett draws the caption and scroll-bar buttons, Tahoma
+# is the dialog font) lie in /usr/share/wine/fonts, where Debian's Wine 8 never looks;
+# it loads them from the prefix's Fonts folder.
+cp /usr/share/wine/fonts/* "$rig/prefix/drive_c/windows/Fonts/"
 display=$(cat "$rig/display")
 
 shoot() { DISPLAY=$display import -window root "$1"; echo "  $1"; }
-wait_for() { for _ in $(seq 200); do [ -e "$1" ] && return 0; sleep 0.1; done; echo "demo: timed out" >&2; exit 1; }
+# Waits for the demo program's "ready", or stops with the reason it "failed".
+wait_ready() {
+  for _ in $(seq 600); do
+    [ -e "$1/ready" ] && return 0
+    [ -e "$1/failed" ] && { echo "demo: $(cat "$1/failed")" >&2; exit 1; }
+    sleep 0.1
+  done
+  echo "demo: timed out" >&2; exit 1
+}
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 echo "Screenshots:"
 
 # The installer's window, as it opens on Windows XP.
 installer=$win/tests/wine/installer/kivsetup_xp.exe
-if true; then
-  tests/wine/rig.sh run "$rig" --fresh-prefix installer -- "$installer" >/dev/null 2>&1 &
-  pid=$!
-  sleep 5
-  shoot "$out/installer.png"
-  WINEPREFIX=$rig/fresh/installer wineserver -k >/dev/null 2>&1 || true
-  wait $pid 2>/dev/null || true
-fi
+tests/wine/rig.sh run "$rig" --fresh-prefix installer -- "$installer" >/dev/null 2>&1 &
+pid=$!
+sleep 5
+shoot "$out/installer.png"
+WINEPREFIX=$rig/fresh/installer wineserver -k >/dev/null 2>&1 || true
+wait $pid 2>/dev/null || true
 
-# The Streams page of a download: Zone.Identifier selected and viewed.
+# Tessaline installed, then the shell's Properties dialog of a download: the Streams tab,
+# Zone.Identifier selected and viewed.
 markers=$out/markers
 rm -rf "$markers"; mkdir -p "$markers"
 tests/wine/rig.sh run "$rig" --fresh-prefix page -- \
   "$win/tests/wine/demo/stream_page_demo.exe" "$(winpath "$markers")" >/dev/null 2>&1 &
 pid=$!
-wait_for "$markers/ready"
+wait_ready "$markers"
 sleep 1
 shoot "$out/streams-page.png"
 touch "$markers/done"

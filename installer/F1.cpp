@@ -24,7 +24,7 @@ const int kClientHeight = 405;
 const char kWindowClass[] = "TessalineSetup";
 const char kFrameClass[] = "TessalineFrame";
 
-struct ControlSpec {
+struct ControlLayout {
     F1Control id;
     bool inFrame;
     const char* windowClass;
@@ -40,7 +40,7 @@ const wchar_t kLabel2Text[] = L"Install Tessaline property page extension for Wi
 // order made, the first on top, and the dialog manager tabs in that order: Image1 comes
 // first so that it lies on the band, the rest in tab order. Only the buttons, the selected
 // option (radio buttons move WS_TABSTOP with the check) and Text1 take the focus.
-const ControlSpec kControls[] = {
+const ControlLayout kControls[] = {
     {kImage1, false, "Static", L"", SS_BITMAP, 0, 8, 8, 542, 60},
     {kBOK, false, "Button", L"Install", BS_OWNERDRAW | WS_TABSTOP | WS_GROUP | WS_DISABLED, 0, 356, 352, 69, 25},
     {kBCancel, false, "Button", L"Cancel", BS_OWNERDRAW | WS_TABSTOP | WS_GROUP, 0, 464, 352, 69, 25},
@@ -80,7 +80,7 @@ struct F1Owned {
 };
 F1Owned g_owned;
 
-// hundredths of a point, as the fonts are given (8.25 pt is 825).
+// Sizes in hundredths of a point, so that 8.25 pt is exact (825).
 HFONT MakeFont(const char* face, int hundredths, bool bold) {
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
@@ -130,12 +130,12 @@ HBITMAP LoadBanner(HINSTANCE instance) {
 }
 
 bool MakeControls(HWND window, HINSTANCE instance) {
-    for (const ControlSpec& spec : kControls) {
-        HWND parent = spec.inFrame ? GetDlgItem(window, kFrame1) : window;
-        HWND control = CreateWindowExA(spec.exStyle, spec.windowClass, ToAnsi(spec.text).c_str(),
-                                       WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | spec.style, spec.left, spec.top,
-                                       spec.width, spec.height, parent,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+    for (const ControlLayout& layout : kControls) {
+        HWND parent = layout.inFrame ? GetDlgItem(window, kFrame1) : window;
+        HWND control = CreateWindowExA(layout.exStyle, layout.windowClass, ToAnsi(layout.text).c_str(),
+                                       WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | layout.style, layout.left, layout.top,
+                                       layout.width, layout.height, parent,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance, nullptr);
         if (!control)
             return false;
     }

@@ -3,9 +3,11 @@
 # of it is already there. Needs root (or sudo) only when something is missing.
 set -euo pipefail
 
+# fonts-wine: Wine's own fonts; without Marlett, Wine draws caption and scroll-bar buttons
+# as letters.
 packages=(
   g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 libwine-dev wine64-tools
-  xvfb xauth x11-apps imagemagick zip
+  xvfb xauth x11-apps imagemagick zip fonts-wine
   cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
 )
 

@@ -57,7 +57,7 @@ protected:
     HWND window = nullptr;
 };
 
-TEST_F(F1Window, IsAFixedCentredWindowOfTheGivenClientSize) {
+TEST_F(F1Window, IsAFixedCentredWindowWithA563By405ClientArea) {
     EXPECT_EQ(TextOf(window), "Tessaline");
     RECT client, outer;
     GetClientRect(window, &client);
@@ -70,7 +70,7 @@ TEST_F(F1Window, IsAFixedCentredWindowOfTheGivenClientSize) {
     EXPECT_NE(GetClassLongA(window, GCL_HICON), 0u) << "the program's icon";
 }
 
-TEST_F(F1Window, ControlsStandWhereTheLayoutPutsThemAndStartAsTheDesignSays) {
+TEST_F(F1Window, EveryControlOpensInPlaceWithItsTextAndState) {
     const struct {
         int id;
         const char* name;
@@ -141,7 +141,7 @@ TEST_F(F1Window, TermsFitText1AsWrapped) {
     }
 }
 
-TEST_F(F1Window, FontsAreTheDesignsOnes) {
+TEST_F(F1Window, TermsAndLabel2UseVerdanaAndTheButtonsBoldArial) {
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
@@ -162,9 +162,9 @@ TEST_F(F1Window, FontsAreTheDesignsOnes) {
     }
 }
 
-// Two ways the design's colours show: what F1 (through Frame1 for Text1) answers a control
-// asking for its colours, and the painted window read back from its own surface.
-TEST_F(F1Window, UsesTheDesignsColours) {
+// Two ways F1's colours show: what F1 (through Frame1 for Text1) answers a control asking
+// for its colours, and the painted window read back from its own surface.
+TEST_F(F1Window, PaintsNavyTextOnLightBlueAndWhiteBetweenDarkBlueBars) {
     const struct {
         int id;
         COLORREF text, back;
@@ -209,7 +209,7 @@ std::vector<int> TabWalk(HWND window, HWND from) {
 }
 
 // Only the buttons, the selected option and Text1 take the focus; a disabled Install is passed by.
-TEST_F(F1Window, TabOrderIsTheDesigns) {
+TEST_F(F1Window, TabGoesFromTheButtonsToTheSelectedOptionAndTheTerms) {
     // Tests run side by side on one display may take the activation; only an active F1 has a focus.
     if (GetForegroundWindow() == window) {
         EXPECT_EQ(GetFocus(), Control(kBCancel)) << "the first control that takes the focus";
