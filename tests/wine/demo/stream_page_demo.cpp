@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Identity.h"
 #include "PageHarness.h"
 #include "TestDataObject.h"
 #include "TestFiles.h"
@@ -15,7 +16,7 @@ using namespace tessaline::testing;
 
 namespace {
 
-const CLSID kPage = {0x4B7A2E9F, 0x6C1D, 0x11E0, {0x8F, 0x3A, 0x5E, 0x21, 0xA7, 0xC3, 0xD0, 0x94}};
+const CLSID kPage = TESSALINE_GUID(TESSALINE_CLSID_PAGE);
 
 BOOL CALLBACK KeepPage(HPROPSHEETPAGE page, LPARAM lParam) {
     reinterpret_cast<std::vector<HPROPSHEETPAGE>*>(lParam)->push_back(page);
