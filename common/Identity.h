@@ -1,7 +1,8 @@
 // Tessaline's identities, each written here once: the class, interface and library ids of
-// Kivrel3's COM server, the version of its type library, and the members of its dual
-// interfaces with their dispatch ids. Preprocessor definitions only, so that resource
-// scripts, the portable install flow and the Windows code all read the same text.
+// Kivrel3's COM server, the version of its type library, the members of its dual
+// interfaces with their dispatch ids, and the version the two setup programs share.
+// Preprocessor definitions only, so that resource scripts, the portable install flow and
+// the Windows code all read the same text.
 //
 // An id stands twice, side by side: as the text the registry holds and as the GUID's
 // fields. TESSALINE_GUID(fields) is the initializer of a GUID, and
@@ -53,6 +54,10 @@
     X(PROPERTYGET, Count,        TESSALINE_DISPID_CLSDROPFILES_COUNT,        (short* pVal))               \
     X(PROPERTYGET, Files,        TESSALINE_DISPID_CLSDROPFILES_FILES,        (short* nIndex, BSTR* pVal)) \
     X(PROPERTYGET, SelectedFile, TESSALINE_DISPID_CLSDROPFILES_SELECTEDFILE, (BSTR* pVal))
+
+// The version of kivsetup.exe and kivremove.exe, as their version resources give it.
+#define TESSALINE_SETUP_VERSION 1, 9, 0, 501
+#define TESSALINE_SETUP_VERSION_TEXT "1.09.0501"
 
 #define TESSALINE_GUID(fields) TESSALINE_GUID_(fields)
 #define TESSALINE_GUID_(l, w1, w2, b0, b1, b2, b3, b4, b5, b6, b7) \
