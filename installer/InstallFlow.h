@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "Identity.h"
 #include "SetupShared.h"
 
 namespace tessaline {
@@ -33,7 +34,7 @@ inline const std::wstring kUninstaller = L"kivremove.exe";
 inline const std::wstring kUninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline";
 inline const std::wstring kFileHandlerKey = L"*\\shellex\\PropertySheetHandlers\\Tessaline";
 inline const std::wstring kFolderHandlerKey = L"Folder\\shellex\\PropertySheetHandlers\\Tessaline";
-inline const std::wstring kPageClsid = L"{4B7A2E9F-6C1D-11E0-8F3A-5E21A7C3D094}";
+inline const std::wstring kPageClsid = L"" TESSALINE_CLSID_PAGE_TEXT;
 inline const std::wstring kDisplayName = L"Tessaline Utility";
 
 // What the install needs of the system.

@@ -1,26 +1,32 @@
-// The dual interfaces of Kivrel3's two classes, in the vtable order of the type library.
+// The dual interfaces of Kivrel3's two classes, their members as Identity.h lists them.
 #pragma once
 
 #include <windows.h>
 #include <oaidl.h>
 #include <objidl.h>
 
+#include "Identity.h"
+
 namespace tessaline {
 
-// {D81C05A4-6E2B-11E0-8F3A-5E21A7C3D094}
-inline constexpr IID IID__Page = {0xD81C05A4, 0x6E2B, 0x11E0, {0x8F, 0x3A, 0x5E, 0x21, 0xA7, 0xC3, 0xD0, 0x94}};
-// {D81C05A5-6E2B-11E0-8F3A-5E21A7C3D094}
-inline constexpr IID IID__clsDropFiles = {0xD81C05A5, 0x6E2B, 0x11E0, {0x8F, 0x3A, 0x5E, 0x21, 0xA7, 0xC3, 0xD0, 0x94}};
+inline constexpr IID IID__Page = TESSALINE_GUID(TESSALINE_IID_PAGE);
+inline constexpr IID IID__clsDropFiles = TESSALINE_GUID(TESSALINE_IID_CLSDROPFILES);
+
+#define TESSALINE_METHOD_FUNC(name) name
+#define TESSALINE_METHOD_PROPERTYGET(name) get_##name
+#define TESSALINE_DECLARE_MEMBER(kind, name, dispid, params) \
+    virtual HRESULT STDMETHODCALLTYPE TESSALINE_METHOD_##kind(name) params = 0;
 
 struct _Page : public IDispatch {
-    virtual HRESULT STDMETHODCALLTYPE get_SelectedFile(BSTR* pVal) = 0;
+    TESSALINE_PAGE_MEMBERS(TESSALINE_DECLARE_MEMBER)
 };
 
 struct _clsDropFiles : public IDispatch {
-    virtual HRESULT STDMETHODCALLTYPE GetDropFiles(IDataObject** pDataObj) = 0;
-    virtual HRESULT STDMETHODCALLTYPE get_Count(short* pVal) = 0;
-    virtual HRESULT STDMETHODCALLTYPE get_Files(short* nIndex, BSTR* pVal) = 0;
-    virtual HRESULT STDMETHODCALLTYPE get_SelectedFile(BSTR* pVal) = 0;
+    TESSALINE_CLSDROPFILES_MEMBERS(TESSALINE_DECLARE_MEMBER)
 };
+
+#undef TESSALINE_DECLARE_MEMBER
+#undef TESSALINE_METHOD_PROPERTYGET
+#undef TESSALINE_METHOD_FUNC
 
 }  // namespace tessaline

@@ -12,6 +12,7 @@
 #include "StreamPath.h"
 #include "StreamQuery.h"
 #include "Win32Util.h"
+#include "resource.h"
 
 namespace tessaline {
 namespace {

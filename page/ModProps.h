@@ -16,11 +16,6 @@ namespace tessaline {
 constexpr short kTrue = -1;  // truth values of the page state are 16-bit, true -1
 constexpr short kFalse = 0;
 
-constexpr int IDD_STREAMS_PAGE = 106;
-constexpr int IDC_STREAM_LIST = 1000;
-constexpr int IDC_VIEW = 1001;
-constexpr int IDC_DELETE = 1002;
-constexpr int IDC_VIEW_PANE = 1003;
 
 // One live Streams page: made at WM_INITDIALOG, freed at WM_DESTROY. A host may show two
 // of our pages on one thread (the shell does for a folder), so each keeps its own.

@@ -7,6 +7,7 @@
 #include "ModProps.h"
 #include "Server.h"
 #include "Win32Util.h"
+#include "resource.h"
 
 namespace tessaline {
 namespace {

@@ -6,16 +6,15 @@
 #include <shlobj.h>
 
 #include "Dispatch.h"
+#include "Identity.h"
 #include "Interfaces.h"
 #include "Win32Util.h"
 #include "clsDropFiles.h"
 
 namespace tessaline {
 
-// {4B7A2E9F-6C1D-11E0-8F3A-5E21A7C3D094}
-inline constexpr CLSID CLSID_Page = {0x4B7A2E9F, 0x6C1D, 0x11E0, {0x8F, 0x3A, 0x5E, 0x21, 0xA7, 0xC3, 0xD0, 0x94}};
-// {4B7A2E9D-6C1D-11E0-8F3A-5E21A7C3D094}
-inline constexpr CLSID CLSID_clsDropFiles = {0x4B7A2E9D, 0x6C1D, 0x11E0, {0x8F, 0x3A, 0x5E, 0x21, 0xA7, 0xC3, 0xD0, 0x94}};
+inline constexpr CLSID CLSID_Page = TESSALINE_GUID(TESSALINE_CLSID_PAGE);
+inline constexpr CLSID CLSID_clsDropFiles = TESSALINE_GUID(TESSALINE_CLSID_CLSDROPFILES);
 
 class Page : public DispatchImpl<_Page, IID__Page>, public IShellExtInit, public IShellPropSheetExt {
 public:

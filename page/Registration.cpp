@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "Identity.h"
 #include "Interfaces.h"
 #include "Server.h"
 #include "Win32Util.h"
@@ -15,8 +16,8 @@ namespace {
 // What registration writes, read by both directions. Each class gets
 // HKCR\CLSID\{...}\InprocServer32 = the DLL's path, ThreadingModel = Apartment.
 const char* const kClassKeys[] = {
-    "CLSID\\{4B7A2E9F-6C1D-11E0-8F3A-5E21A7C3D094}",  // Page
-    "CLSID\\{4B7A2E9D-6C1D-11E0-8F3A-5E21A7C3D094}",  // clsDropFiles
+    "CLSID\\" TESSALINE_CLSID_PAGE_TEXT,
+    "CLSID\\" TESSALINE_CLSID_CLSDROPFILES_TEXT,
 };
 const char kThreadingModel[] = "Apartment";
 

@@ -11,20 +11,22 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <string>
+#include <string_view>
 #include <vector>
+
+#include "Identity.h"
 
 namespace {
 
-// {4B7A2E9B-6C1D-11E0-8F3A-5E21A7C3D094}
-const GUID kLibTessaline3 = {0x4B7A2E9B, 0x6C1D, 0x11E0, {0x8F, 0x3A, 0x5E, 0x21, 0xA7, 0xC3, 0xD0, 0x94}};
-// {4B7A2EA1-6C1D-11E0-8F3A-5E21A7C3D094}
-const GUID kLibShellTypes = {0x4B7A2EA1, 0x6C1D, 0x11E0, {0x8F, 0x3A, 0x5E, 0x21, 0xA7, 0xC3, 0xD0, 0x94}};
+const GUID kLibTessaline3 = TESSALINE_GUID(TESSALINE_LIBID_TESSALINE3);
+const GUID kLibShellTypes = TESSALINE_GUID(TESSALINE_LIBID_SHELLTYPES);
 const GUID kLibStdOle = {0x00020430, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
-const GUID kIidPage = {0xD81C05A4, 0x6E2B, 0x11E0, {0x8F, 0x3A, 0x5E, 0x21, 0xA7, 0xC3, 0xD0, 0x94}};
-const GUID kIidDropFiles = {0xD81C05A5, 0x6E2B, 0x11E0, {0x8F, 0x3A, 0x5E, 0x21, 0xA7, 0xC3, 0xD0, 0x94}};
-const GUID kClsidPage = {0x4B7A2E9F, 0x6C1D, 0x11E0, {0x8F, 0x3A, 0x5E, 0x21, 0xA7, 0xC3, 0xD0, 0x94}};
-const GUID kClsidDropFiles = {0x4B7A2E9D, 0x6C1D, 0x11E0, {0x8F, 0x3A, 0x5E, 0x21, 0xA7, 0xC3, 0xD0, 0x94}};
+const GUID kIidPage = TESSALINE_GUID(TESSALINE_IID_PAGE);
+const GUID kIidDropFiles = TESSALINE_GUID(TESSALINE_IID_CLSDROPFILES);
+const GUID kClsidPage = TESSALINE_GUID(TESSALINE_CLSID_PAGE);
+const GUID kClsidDropFiles = TESSALINE_GUID(TESSALINE_CLSID_CLSDROPFILES);
 
 const GUID kIidDataObject = {0x0000010E, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 const GUID kIidShellExtInit = {0x000214E8, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
@@ -80,6 +82,21 @@ struct Method {
     INVOKEKIND kind;
     std::vector<Param> params;
 };
+
+// A dual interface's members in the order and with the dispatch ids Identity.h gives
+// them; the parameters come from paramsOf(name).
+#define TESSALINE_METHOD(kind, name, dispid, cxxParams) {L## #name, dispid, INVOKE_##kind, {}},
+template <class ParamsOf>
+std::vector<Method> WithParams(std::vector<Method> methods, ParamsOf paramsOf) {
+    for (Method& m : methods)
+        m.params = paramsOf(std::wstring_view(m.name));
+    return methods;
+}
+
+[[noreturn]] void NoParams(std::wstring_view name) {
+    std::fprintf(stderr, "make_typelibs: no parameters for %ls\n", std::wstring(name).c_str());
+    std::exit(1);
+}
 
 template <class T>
 T* Query(IUnknown* from, REFIID iid, const char* what) {
@@ -226,12 +243,18 @@ int main() {
     Check(shell->SaveAllChanges(), "SaveAllChanges(ShellTypes)");
 
     // Tessaline3: four type descriptions in this order.
-    ICreateTypeLib2* lib = NewLibrary(L"Tessaline3.tlb", L"Tessaline3", kLibTessaline3, 2, 0, 0x0409);
+    ICreateTypeLib2* lib = NewLibrary(L"Tessaline3.tlb", L"Tessaline3", kLibTessaline3, TESSALINE_TESSALINE3_MAJOR,
+                                      TESSALINE_TESSALINE3_MINOR, TESSALINE_TESSALINE3_LCID);
     const TYPEDESC text = Ptr(Base(VT_BSTR));
 
     ICreateTypeInfo* page = NewType(lib, L"_Page", TKIND_INTERFACE, kIidPage, true);
     Check(page->AddImplType(0, RefTo(page, dispatch)), "AddImplType(IDispatch)");
-    AddMethods(page, {{L"SelectedFile", 0x68030001, INVOKE_PROPERTYGET, {{nullptr, text, kRetval}}}});
+    const auto pageParams = [&](std::wstring_view name) -> std::vector<Param> {
+        if (name != L"SelectedFile")
+            NoParams(name);
+        return {{nullptr, text, kRetval}};
+    };
+    AddMethods(page, WithParams({TESSALINE_PAGE_MEMBERS(TESSALINE_METHOD)}, pageParams));
     Finish(page, kDualFlags);
 
     ICreateTypeInfo* pageClass = NewType(lib, L"Page", TKIND_COCLASS, kClsidPage, true);
@@ -243,13 +266,20 @@ int main() {
 
     ICreateTypeInfo* dropFiles = NewType(lib, L"_clsDropFiles", TKIND_INTERFACE, kIidDropFiles, true);
     Check(dropFiles->AddImplType(0, RefTo(dropFiles, dispatch)), "AddImplType(IDispatch)");
-    AddMethods(dropFiles,
-               {{L"GetDropFiles", 0x60030007, INVOKE_FUNC,
-                 {{L"pDataObj", Ptr(Ptr(User(RefTo(dropFiles, AsTypeInfo(dataObject))))), kIn | kOut}}},
-                {L"Count", 0x68030006, INVOKE_PROPERTYGET, {{nullptr, Ptr(Base(VT_I2)), kRetval}}},
-                {L"Files", 0x68030005, INVOKE_PROPERTYGET,
-                 {{L"nIndex", Ptr(Base(VT_I2)), kIn | kOut}, {nullptr, text, kRetval}}},
-                {L"SelectedFile", 0x68030004, INVOKE_PROPERTYGET, {{nullptr, text, kRetval}}}});
+    const TYPEDESC dataObjectRef = Ptr(Ptr(User(RefTo(dropFiles, AsTypeInfo(dataObject)))));
+    const TYPEDESC shortRef = Ptr(Base(VT_I2));
+    const auto dropFilesParams = [&](std::wstring_view name) -> std::vector<Param> {
+        if (name == L"GetDropFiles")
+            return {{L"pDataObj", dataObjectRef, kIn | kOut}};
+        if (name == L"Count")
+            return {{nullptr, shortRef, kRetval}};
+        if (name == L"Files")
+            return {{L"nIndex", shortRef, kIn | kOut}, {nullptr, text, kRetval}};
+        if (name != L"SelectedFile")
+            NoParams(name);
+        return {{nullptr, text, kRetval}};
+    };
+    AddMethods(dropFiles, WithParams({TESSALINE_CLSDROPFILES_MEMBERS(TESSALINE_METHOD)}, dropFilesParams));
     Finish(dropFiles, kDualFlags);
 
     ICreateTypeInfo* dropFilesClass = NewType(lib, L"clsDropFiles", TKIND_COCLASS, kClsidDropFiles, true);

@@ -4,13 +4,14 @@
 
 #include <functional>
 
+#include "Identity.h"
 #include "RecordingSystem.h"
 
 namespace tessaline::testing {
 namespace {
 
 const std::string kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline";
-const std::string kClsid = "{4B7A2E9F-6C1D-11E0-8F3A-5E21A7C3D094}";
+const std::string kClsid = TESSALINE_CLSID_PAGE_TEXT;
 const std::string kCopyDll = "copy C:\\TEMP\\kvz31\\Kivrel3.dll -> C:\\WINDOWS\\system32\\Kivrel3.dll";
 const std::string kCopyUninstaller = "copy C:\\TEMP\\kvz31\\kivremove.exe -> C:\\WINDOWS\\kivremove.exe";
 const std::string kCopyVornex = "copy C:\\TEMP\\kvz31\\vornex.dll -> C:\\WINDOWS\\system32\\vornex.dll";

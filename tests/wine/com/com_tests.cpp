@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Identity.h"
 #include "Interfaces.h"
 #include "PageHarness.h"
 #include "TestDataObject.h"
@@ -24,8 +25,8 @@ using testing::SystemFile;
 using testing::TestDataObject;
 using testing::WriteBytes;
 
-const CLSID kPage = {0x4B7A2E9F, 0x6C1D, 0x11E0, {0x8F, 0x3A, 0x5E, 0x21, 0xA7, 0xC3, 0xD0, 0x94}};
-const CLSID kDropFiles = {0x4B7A2E9D, 0x6C1D, 0x11E0, {0x8F, 0x3A, 0x5E, 0x21, 0xA7, 0xC3, 0xD0, 0x94}};
+const CLSID kPage = TESSALINE_GUID(TESSALINE_CLSID_PAGE);
+const CLSID kDropFiles = TESSALINE_GUID(TESSALINE_CLSID_CLSDROPFILES);
 
 // The shell's add-page function: keeps what it is given, or refuses.
 struct AddPageLog {
@@ -339,7 +340,7 @@ TEST_F(ShippedDll, PageIsInertBecauseWineCountsAsVistaOrLater) {
 
     IDispatch* dispatch = nullptr;
     ASSERT_EQ(init->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)), S_OK);
-    VARIANT selected = GetProperty(dispatch, L"SelectedFile", 0x68030001);
+    VARIANT selected = GetProperty(dispatch, L"SelectedFile", TESSALINE_DISPID_PAGE_SELECTEDFILE);
     EXPECT_EQ(selected.vt, VT_BSTR);
     EXPECT_EQ(BstrText(selected.bstrVal), L"");
     dispatch->Release();
@@ -370,23 +371,23 @@ TEST_F(ShippedDll, clsDropFilesThroughItsDualInterface) {
     }
 
     // The same members late-bound.
-    VARIANT v = GetProperty(list, L"Count", 0x68030006);
+    VARIANT v = GetProperty(list, L"Count", TESSALINE_DISPID_CLSDROPFILES_COUNT);
     EXPECT_EQ(v.vt, VT_I2);
     EXPECT_EQ(v.iVal, 3);
     short index = 1;
     VARIANT argument;
     argument.vt = VT_I2 | VT_BYREF;
     argument.piVal = &index;
-    v = GetProperty(list, L"Files", 0x68030005, &argument);
+    v = GetProperty(list, L"Files", TESSALINE_DISPID_CLSDROPFILES_FILES, &argument);
     EXPECT_EQ(v.vt, VT_BSTR);
     EXPECT_EQ(BstrText(v.bstrVal), L"C:\\two.txt");
-    v = GetProperty(list, L"SelectedFile", 0x68030004);
+    v = GetProperty(list, L"SelectedFile", TESSALINE_DISPID_CLSDROPFILES_SELECTEDFILE);
     EXPECT_EQ(BstrText(v.bstrVal), L"C:\\one.txt");
 
     DISPID id = 0;
     LPOLESTR name[] = {const_cast<LPOLESTR>(L"GetDropFiles")};
     EXPECT_EQ(list->GetIDsOfNames(IID_NULL, name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
-    EXPECT_EQ(id, 0x60030007);
+    EXPECT_EQ(id, TESSALINE_DISPID_CLSDROPFILES_GETDROPFILES);
     TestDataObject other({L"C:\\late.txt"}, true);
     IUnknown* otherPointer = &other;
     VARIANT byRef;

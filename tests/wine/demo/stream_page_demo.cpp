@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "Identity.h"
 #include "PageHarness.h"
 #include "TestFiles.h"
 #include "WatchedRun.h"

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "Identity.h"
 #include "PageHarness.h"
 #include "TestDataObject.h"
 #include "TestFiles.h"
@@ -38,11 +39,11 @@ const struct {
     {HKEY_CLASSES_ROOT, "*\\shellex\\PropertySheetHandlers\\Tessaline"},
     {HKEY_CLASSES_ROOT, "Folder\\shellex\\PropertySheetHandlers\\Tessaline"},
     {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline"},
-    {HKEY_CLASSES_ROOT, "CLSID\\{4B7A2E9F-6C1D-11E0-8F3A-5E21A7C3D094}"},
-    {HKEY_CLASSES_ROOT, "CLSID\\{4B7A2E9D-6C1D-11E0-8F3A-5E21A7C3D094}"},
-    {HKEY_CLASSES_ROOT, "TypeLib\\{4B7A2E9B-6C1D-11E0-8F3A-5E21A7C3D094}"},
-    {HKEY_CLASSES_ROOT, "Interface\\{D81C05A4-6E2B-11E0-8F3A-5E21A7C3D094}"},
-    {HKEY_CLASSES_ROOT, "Interface\\{D81C05A5-6E2B-11E0-8F3A-5E21A7C3D094}"},
+    {HKEY_CLASSES_ROOT, "CLSID\\" TESSALINE_CLSID_PAGE_TEXT},
+    {HKEY_CLASSES_ROOT, "CLSID\\" TESSALINE_CLSID_CLSDROPFILES_TEXT},
+    {HKEY_CLASSES_ROOT, "TypeLib\\" TESSALINE_LIBID_TESSALINE3_TEXT},
+    {HKEY_CLASSES_ROOT, "Interface\\" TESSALINE_IID_PAGE_TEXT},
+    {HKEY_CLASSES_ROOT, "Interface\\" TESSALINE_IID_CLSDROPFILES_TEXT},
 };
 
 std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }

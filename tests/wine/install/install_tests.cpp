@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "Identity.h"
 #include "InstallChecks.h"
 #include "TestFiles.h"
 #include "TestRegistry.h"
@@ -76,7 +77,7 @@ TEST(InstallCycle, AnUninstallerOrVornexHeldOpenStopsTheInstallAtItsCopy) {
         EXPECT_EQ(ReadBytes(FromAnsi(row.destination.c_str())), "old");
         EXPECT_EQ(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey), row.entryWritten) << "the uninstall entry";
         EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "*\\shellex\\PropertySheetHandlers\\Tessaline")) << "nothing after the copy";
-        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{4B7A2E9F-6C1D-11E0-8F3A-5E21A7C3D094}")) << "not registered";
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "CLSID\\" TESSALINE_CLSID_PAGE_TEXT)) << "not registered";
 
         ExpectSilentEnd(RunWatched("\"" + ToAnsi(BuiltFile(L"uninstaller\\kivremove.exe")) + "\""));
         DeleteFileA(row.destination.c_str());

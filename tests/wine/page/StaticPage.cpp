@@ -1,6 +1,7 @@
 // The page linked into this program, created with the descriptor Kivrel3 uses.
 #include "ModProps.h"
 #include "PageHarness.h"
+#include "resource.h"
 
 #include <gtest/gtest.h>
 

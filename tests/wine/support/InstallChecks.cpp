@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "Identity.h"
 #include "TestFiles.h"
 #include "TestRegistry.h"
 #include "Win32Util.h"
@@ -14,7 +15,7 @@ namespace {
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline";
 const char kFileHandlerKey[] = "*\\shellex\\PropertySheetHandlers\\Tessaline";
 const char kFolderHandlerKey[] = "Folder\\shellex\\PropertySheetHandlers\\Tessaline";
-const char kPageClsid[] = "{4B7A2E9F-6C1D-11E0-8F3A-5E21A7C3D094}";
+const char kPageClsid[] = TESSALINE_CLSID_PAGE_TEXT;
 const std::string kPageClassKey = std::string("CLSID\\") + kPageClsid;
 
 // Each built file of the package and where the install puts it.

@@ -2,13 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "resource.h"
 
 namespace tessaline::testing {
-
-namespace {
-// Control identifiers of dialog 106.
-constexpr int kStreamList = 1000, kView = 1001, kDelete = 1002, kViewPane = 1003;
-}  // namespace
 
 STDMETHODIMP FakePage::QueryInterface(REFIID riid, void** ppv) {
     if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__Page) {
@@ -70,10 +66,10 @@ void Sheet::Select(int index) {
 
 void Sheet::TakeControls() {
     page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
-    list = GetDlgItem(page, kStreamList);
-    view = GetDlgItem(page, kView);
-    del = GetDlgItem(page, kDelete);
-    pane = GetDlgItem(page, kViewPane);
+    list = GetDlgItem(page, IDC_STREAM_LIST);
+    view = GetDlgItem(page, IDC_VIEW);
+    del = GetDlgItem(page, IDC_DELETE);
+    pane = GetDlgItem(page, IDC_VIEW_PANE);
 }
 
 Sheet::Sheet(HWND shown) : sheet(shown), adopted(true) { TakeControls(); }

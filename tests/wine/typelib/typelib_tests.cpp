@@ -5,9 +5,11 @@
 #include <oleauto.h>
 
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "Identity.h"
 #include "TestFiles.h"
 #include "TestRegistry.h"
 
@@ -26,28 +28,38 @@ std::string DllUnderTest() { return ToAnsi(BuiltFile(L"page\\Kivrel3.dll")); }
 
 // ---- resources ------------------------------------------------------------------------
 
+// "10 00 00 00 A4 05 ..."
+std::string Bytes(const void* data, size_t size) {
+    std::string text;
+    char byte[4];
+    for (size_t i = 0; i < size; ++i) {
+        std::snprintf(byte, sizeof byte, i == 0 ? "%02X" : " %02X", static_cast<const unsigned char*>(data)[i]);
+        text += byte;
+    }
+    return text;
+}
+
 TEST(Resources, InterfaceIdentifiersAreLengthThenGuidBytes) {
     UniqueLibrary dll(LoadLibraryExA(DllUnderTest().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     ASSERT_TRUE(dll) << DllUnderTest();
+    // A little-endian length of 16, then the identifier as it lies in memory.
+    struct Record {
+        DWORD length;
+        GUID id;
+    };
     const struct {
         const char* type;
-        const char* bytes;  // length 16, then Data1, Data2, Data3 little-endian, then Data4
+        Record expected;
     } rows[] = {
-        {"_IID_PAGE", "10 00 00 00 A4 05 1C D8 2B 6E E0 11 8F 3A 5E 21 A7 C3 D0 94"},
-        {"_IID_CLSDROPFILES", "10 00 00 00 A5 05 1C D8 2B 6E E0 11 8F 3A 5E 21 A7 C3 D0 94"},
+        {"_IID_PAGE", {16, TESSALINE_GUID(TESSALINE_IID_PAGE)}},
+        {"_IID_CLSDROPFILES", {16, TESSALINE_GUID(TESSALINE_IID_CLSDROPFILES)}},
     };
+    static_assert(sizeof(Record) == 20, "no padding");
     for (const auto& row : rows) {
         std::string came = "<missing>";
-        if (HRSRC found = FindResourceA(dll.get(), MAKEINTRESOURCEA(1), row.type)) {
-            const auto* data = static_cast<const unsigned char*>(LockResource(LoadResource(dll.get(), found)));
-            char byte[4];
-            came.clear();
-            for (DWORD i = 0; i < SizeofResource(dll.get(), found); ++i) {
-                std::snprintf(byte, sizeof byte, i == 0 ? "%02X" : " %02X", data[i]);
-                came += byte;
-            }
-        }
-        EXPECT_EQ(came, row.bytes) << row.type;
+        if (HRSRC found = FindResourceA(dll.get(), MAKEINTRESOURCEA(1), row.type))
+            came = Bytes(LockResource(LoadResource(dll.get(), found)), SizeofResource(dll.get(), found));
+        EXPECT_EQ(came, Bytes(&row.expected, sizeof row.expected)) << row.type;
     }
 }
 
@@ -106,7 +118,7 @@ std::string GuidText(REFGUID guid) {
     return ToAnsi(text);
 }
 
-// "_Page {D81C05A4-6E2B-11E0-8F3A-5E21A7C3D094}"
+// "IDispatch {00020400-0000-0000-C000-000000000046}"
 std::string Title(ITypeInfo* info, const TYPEATTR* attr) {
     BSTR name = nullptr;
     info->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr);
@@ -235,36 +247,59 @@ std::string Describe(ITypeLib* lib) {
     return text;
 }
 
-// One row per type description, in the library's order. Members are in vtable order after
-// IDispatch's; the shell's interfaces resolve through ShellTypes to the platform's identifiers.
-const char kTessaline3[] =
-    "Tessaline3 {4B7A2E9B-6C1D-11E0-8F3A-5E21A7C3D094} 2.0 lcid 0x409 flags 0x0\n"
+// The parameters each member is expected to have, by its name.
+const std::map<std::string, std::string> kParameters = {
+    {"SelectedFile", "[out,retval] BSTR*"},
+    {"GetDropFiles", "[in,out] IDataObject {0000010E-0000-0000-C000-000000000046}** pDataObj"},
+    {"Count", "[out,retval] short*"},
+    {"Files", "[in,out] short* nIndex, [out,retval] BSTR*"},
+};
 
-    "dispatch+interface _Page {D81C05A4-6E2B-11E0-8F3A-5E21A7C3D094} 1.0 flags 0x11D0\n"
-    "  implements IDispatch {00020400-0000-0000-C000-000000000046}\n"
-    "  propget SelectedFile 0x68030001: [out,retval] BSTR*\n"
+// The members in the vtable order and with the dispatch ids of Identity.h.
+struct ExpectedMember {
+    INVOKEKIND kind;
+    const char* name;
+    MEMBERID id;
+};
+#define TESSALINE_EXPECTED_MEMBER(kind, name, dispid, cxxParams) {INVOKE_##kind, #name, dispid},
+const std::vector<ExpectedMember> kPageMembers = {TESSALINE_PAGE_MEMBERS(TESSALINE_EXPECTED_MEMBER)};
+const std::vector<ExpectedMember> kDropFilesMembers = {TESSALINE_CLSDROPFILES_MEMBERS(TESSALINE_EXPECTED_MEMBER)};
 
-    "coclass Page {4B7A2E9F-6C1D-11E0-8F3A-5E21A7C3D094} 1.0 flags 0x2\n"
-    "  implements _Page {D81C05A4-6E2B-11E0-8F3A-5E21A7C3D094} default\n"
+// "  propget Count 0x68030006: [out,retval] short*", one line per member.
+std::string MemberLines(const std::vector<ExpectedMember>& members) {
+    std::string text;
+    for (const ExpectedMember& m : members)
+        text += std::string("  ") + (m.kind == INVOKE_FUNC ? "func " : "propget ") + m.name + " " +
+                Hex(static_cast<unsigned long>(m.id)) + ": " + kParameters.at(m.name) + "\n";
+    return text;
+}
+
+// One row per type description, in the library's order. Members follow IDispatch's; the
+// shell's interfaces resolve through ShellTypes to the platform's identifiers.
+const std::string kTessaline3 =
+    "Tessaline3 " TESSALINE_LIBID_TESSALINE3_TEXT " 2.0 lcid 0x409 flags 0x0\n"
+
+    "dispatch+interface _Page " TESSALINE_IID_PAGE_TEXT " 1.0 flags 0x11D0\n"
+    "  implements IDispatch {00020400-0000-0000-C000-000000000046}\n" +
+    MemberLines(kPageMembers) +
+
+    "coclass Page " TESSALINE_CLSID_PAGE_TEXT " 1.0 flags 0x2\n"
+    "  implements _Page " TESSALINE_IID_PAGE_TEXT " default\n"
     "  implements IShellExtInit {000214E8-0000-0000-C000-000000000046}\n"
     "  implements IShellPropSheetExt {000214E9-0000-0000-C000-000000000046}\n"
 
-    "dispatch+interface _clsDropFiles {D81C05A5-6E2B-11E0-8F3A-5E21A7C3D094} 1.0 flags 0x11D0\n"
-    "  implements IDispatch {00020400-0000-0000-C000-000000000046}\n"
-    "  func GetDropFiles 0x60030007: [in,out] IDataObject {0000010E-0000-0000-C000-000000000046}** pDataObj\n"
-    "  propget Count 0x68030006: [out,retval] short*\n"
-    "  propget Files 0x68030005: [in,out] short* nIndex, [out,retval] BSTR*\n"
-    "  propget SelectedFile 0x68030004: [out,retval] BSTR*\n"
+    "dispatch+interface _clsDropFiles " TESSALINE_IID_CLSDROPFILES_TEXT " 1.0 flags 0x11D0\n"
+    "  implements IDispatch {00020400-0000-0000-C000-000000000046}\n" +
+    MemberLines(kDropFilesMembers) +
 
-    "coclass clsDropFiles {4B7A2E9D-6C1D-11E0-8F3A-5E21A7C3D094} 1.0 flags 0x2\n"
-    "  implements _clsDropFiles {D81C05A5-6E2B-11E0-8F3A-5E21A7C3D094} default\n";
+    "coclass clsDropFiles " TESSALINE_CLSID_CLSDROPFILES_TEXT " 1.0 flags 0x2\n"
+    "  implements _clsDropFiles " TESSALINE_IID_CLSDROPFILES_TEXT " default\n";
 
 // ---- registration -------------------------------------------------------------------------
 
-const GUID kLibTessaline3 = {0x4B7A2E9B, 0x6C1D, 0x11E0, {0x8F, 0x3A, 0x5E, 0x21, 0xA7, 0xC3, 0xD0, 0x94}};
-const char kPageClsid[] = "{4B7A2E9F-6C1D-11E0-8F3A-5E21A7C3D094}";
-const char* const kClasses[] = {"CLSID\\{4B7A2E9F-6C1D-11E0-8F3A-5E21A7C3D094}",
-                                "CLSID\\{4B7A2E9D-6C1D-11E0-8F3A-5E21A7C3D094}"};
+const GUID kLibTessaline3 = TESSALINE_GUID(TESSALINE_LIBID_TESSALINE3);
+const char kPageClsid[] = TESSALINE_CLSID_PAGE_TEXT;
+const char* const kClasses[] = {"CLSID\\" TESSALINE_CLSID_PAGE_TEXT, "CLSID\\" TESSALINE_CLSID_CLSDROPFILES_TEXT};
 const char* const kHandlerKeys[] = {"*\\shellex\\PropertySheetHandlers\\Tessaline",
                                     "Folder\\shellex\\PropertySheetHandlers\\Tessaline"};
 // IDataObject, IShellExtInit, IShellPropSheetExt: a careless library registration rewrites them.
@@ -325,7 +360,7 @@ TEST(Registration, WritesBothClassesAndTheLibraryAndRemovesExactlyThose) {
         EXPECT_EQ(Value(std::string(classKey) + "\\InprocServer32", ""), dll) << classKey;
         EXPECT_EQ(Value(std::string(classKey) + "\\InprocServer32", "ThreadingModel"), "Apartment") << classKey;
     }
-    EXPECT_EQ(Value("TypeLib\\{4B7A2E9B-6C1D-11E0-8F3A-5E21A7C3D094}\\2.0\\409\\win32", ""), dll);
+    EXPECT_EQ(Value("TypeLib\\" TESSALINE_LIBID_TESSALINE3_TEXT "\\2.0\\409\\win32", ""), dll);
     ITypeLib* lib = nullptr;
     ASSERT_EQ(Hex(LoadRegTypeLib(kLibTessaline3, 2, 0, 0x0409, &lib)), "0x0");
     EXPECT_EQ(Describe(lib), kTessaline3);
@@ -333,10 +368,9 @@ TEST(Registration, WritesBothClassesAndTheLibraryAndRemovesExactlyThose) {
     expectOthersUntouched("after /s");
 
     ASSERT_EQ(regsvr32(L"/s /u"), 0);
-    for (const char* key : {kClasses[0], kClasses[1], "TypeLib\\{4B7A2E9B-6C1D-11E0-8F3A-5E21A7C3D094}",
-                            "TypeLib\\{4B7A2EA1-6C1D-11E0-8F3A-5E21A7C3D094}",  // ShellTypes
-                            "Interface\\{D81C05A4-6E2B-11E0-8F3A-5E21A7C3D094}",
-                            "Interface\\{D81C05A5-6E2B-11E0-8F3A-5E21A7C3D094}"})
+    for (const char* key : {kClasses[0], kClasses[1], "TypeLib\\" TESSALINE_LIBID_TESSALINE3_TEXT,
+                            "TypeLib\\" TESSALINE_LIBID_SHELLTYPES_TEXT, "Interface\\" TESSALINE_IID_PAGE_TEXT,
+                            "Interface\\" TESSALINE_IID_CLSDROPFILES_TEXT})
         EXPECT_EQ(Snapshot(key), "") << key;
     expectOthersUntouched("after /s /u");
     // The uninstaller may run twice; nothing left to remove is no failure.
