@@ -227,14 +227,7 @@ TEST_F(XpBuild, AddsAWorkingStreamsPageForTheFirstSelectedItem) {
     {
         Sheet sheet(log.pages);
         ASSERT_NE(sheet.list, nullptr);
-        char title[64] = {};
-        TCITEMA tab = {};
-        tab.mask = TCIF_TEXT;
-        tab.pszText = title;
-        tab.cchTextMax = sizeof(title);
-        SendMessageA(reinterpret_cast<HWND>(SendMessageA(sheet.sheet, PSM_GETTABCONTROL, 0, 0)), TCM_GETITEMA, 0,
-                     reinterpret_cast<LPARAM>(&tab));
-        EXPECT_STREQ(title, "Streams");
+        EXPECT_EQ(sheet.TabTitles(), std::vector<std::string>{"Streams"});
         EXPECT_EQ(sheet.Entries(), (std::vector<std::string>{"notes * 1", "Zone.Identifier * 24"}));
         EXPECT_FALSE(sheet.ViewEnabled());
         sheet.ClickEntry(1);

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -55,28 +56,6 @@ std::string Install() {
     return "";
 }
 
-BOOL CALLBACK TakeSheet(HWND window, LPARAM result) {
-    if (!IsWindowVisible(window) || SendMessageA(window, PSM_GETTABCONTROL, 0, 0) == 0)
-        return TRUE;
-    *reinterpret_cast<HWND*>(result) = window;
-    return FALSE;
-}
-
-int TabTitled(HWND sheet, const std::string& title) {
-    HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
-    for (int i = 0; i < static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0)); ++i) {
-        char text[64] = {};
-        TCITEMA tab = {};
-        tab.mask = TCIF_TEXT;
-        tab.pszText = text;
-        tab.cchTextMax = sizeof(text);
-        SendMessageA(tabs, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&tab));
-        if (title == text)
-            return i;
-    }
-    return -1;
-}
-
 std::unique_ptr<Sheet> g_sheet;
 std::string g_failure;
 bool g_finished = false;
@@ -88,13 +67,13 @@ void CALLBACK Step(HWND, UINT, UINT_PTR timer, DWORD) {
     if (g_finished)
         return;
     if (!g_sheet) {
-        HWND shown = nullptr;
-        EnumThreadWindows(GetCurrentThreadId(), &TakeSheet, reinterpret_cast<LPARAM>(&shown));
+        HWND shown = FindShownSheet();
         if (shown == nullptr)
             return;
         g_sheet.reset(new Sheet(shown));
-        const int streams = TabTitled(shown, "Streams");
-        if (streams < 0) {
+        const auto titles = g_sheet->TabTitles();
+        const int streams = static_cast<int>(std::find(titles.begin(), titles.end(), "Streams") - titles.begin());
+        if (streams == static_cast<int>(titles.size())) {
             g_failure = "the Properties dialog has no Streams tab";
         } else {
             g_sheet->Select(streams);

@@ -129,27 +129,13 @@ TEST(ProductCycle, PropertiesShowTheStreamsPageAsExplorerMakesIt) {
     CoUninitialize();
 }
 
-BOOL CALLBACK TakeSheet(HWND window, LPARAM result) {
-    if (!IsWindowVisible(window) || SendMessageA(window, PSM_GETTABCONTROL, 0, 0) == 0)
-        return TRUE;
-    *reinterpret_cast<HWND*>(result) = window;
-    return FALSE;
-}
-
-// This thread's property sheet, once the shell has shown one.
-HWND FindShownSheet() {
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), &TakeSheet, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 // Runs once the shell has shown its dialog: from a timer, since the shell may run the
 // dialog's own message loop inside InvokeCommand.
 std::function<void(HWND)> g_whenShown;
 bool g_shownDone = false;
 
 void CALLBACK RunWhenShown(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND sheet = FindShownSheet();
+    HWND sheet = testing::FindShownSheet();
     if (sheet == nullptr || g_shownDone)
         return;
     KillTimer(nullptr, timer);
@@ -202,38 +188,13 @@ TEST(ShellDialog, DISABLED_TwoWorkingPagesForAFolder) {
     testing::InitControls();
     WithShellProperties(folder, [&](HWND shown) {
         Sheet sheet(shown);
-        HWND tabs = reinterpret_cast<HWND>(SendMessageA(shown, PSM_GETTABCONTROL, 0, 0));
         std::vector<int> streamsPages;
-        for (int i = 0; i < static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0)); ++i) {
-            char title[64] = {};
-            TCITEMA tab = {};
-            tab.mask = TCIF_TEXT;
-            tab.pszText = title;
-            tab.cchTextMax = sizeof(title);
-            SendMessageA(tabs, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&tab));
-            if (std::string(title) == "Streams")
-                streamsPages.push_back(i);
-        }
+        const std::vector<std::string> titles = sheet.TabTitles();
+        for (size_t i = 0; i < titles.size(); ++i)
+            if (titles[i] == "Streams")
+                streamsPages.push_back(static_cast<int>(i));
         ASSERT_EQ(streamsPages.size(), 2u);
-        const struct {
-            int page;
-            const char* entry;
-            const char* content;
-            const wchar_t* stream;
-        } selections[] = {{streamsPages[0], "b * 8", "stream b", L"b"}, {streamsPages[1], "a * 8", "stream a", L"a"}};
-        for (const auto& s : selections) {
-            sheet.Select(s.page);
-            sheet.ClickEntry(sheet.IndexOf(s.entry));
-        }
-        for (const auto& s : selections) {
-            SCOPED_TRACE(s.entry);
-            sheet.Select(s.page);
-            sheet.PressView();
-            EXPECT_EQ(sheet.PaneText(), s.content);
-            sheet.PressDelete();
-            EXPECT_FALSE(PathExists(StreamPath(folder, s.stream)));
-            EXPECT_EQ(sheet.Entries().size(), 1u);
-        }
+        testing::ExpectEachPageActsOnItsOwnSelection(sheet, folder, streamsPages[0], streamsPages[1]);
     });
     CoUninitialize();
 }

@@ -287,27 +287,7 @@ TEST(StreamsPage, TwoPagesOnOneThreadEachActOnTheirOwnSelection) {
     const std::wstring file = MakeFile({{L"a", "stream a"}, {L"b", "stream b"}});
     FakePage first(file), second(file);
     Sheet sheet(std::vector<FakePage*>{&first, &second});
-    sheet.Select(1);  // the second page's dialog is made when it is first shown
-    const struct {
-        int page;
-        const char* entry;
-        const char* content;
-        const wchar_t* stream;
-    } selections[] = {{0, "b * 8", "stream b", L"b"}, {1, "a * 8", "stream a", L"a"}};
-    for (const auto& s : selections) {
-        sheet.Select(s.page);
-        sheet.ClickEntry(sheet.IndexOf(s.entry));
-        EXPECT_TRUE(sheet.ViewEnabled()) << "page " << s.page;
-    }
-    for (const auto& s : selections) {
-        SCOPED_TRACE(s.entry);
-        sheet.Select(s.page);
-        sheet.PressView();
-        EXPECT_EQ(sheet.PaneText(), s.content);
-        sheet.PressDelete();
-        EXPECT_FALSE(PathExists(StreamPath(file, s.stream)));
-        EXPECT_EQ(sheet.Entries().size(), 1u);
-    }
+    testing::ExpectEachPageActsOnItsOwnSelection(sheet, file, 0, 1);
 }
 
 // A list control that refuses the item data of its second entry.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "TestFiles.h"
+
 #include "resource.h"
 
 namespace tessaline::testing {
@@ -87,6 +89,21 @@ void Sheet::Close() {
     }
 }
 
+std::vector<std::string> Sheet::TabTitles() const {
+    std::vector<std::string> titles;
+    HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
+    for (int i = 0; i < static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0)); ++i) {
+        char text[64] = {};
+        TCITEMA tab = {};
+        tab.mask = TCIF_TEXT;
+        tab.pszText = text;
+        tab.cchTextMax = sizeof(text);
+        SendMessageA(tabs, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&tab));
+        titles.push_back(text);
+    }
+    return titles;
+}
+
 std::vector<std::string> Sheet::Entries() const {
     std::vector<std::string> entries;
     const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
@@ -160,6 +177,47 @@ void Sheet::Key(HWND control, UINT vk) {
         SendMessageA(control, WM_CHAR, ' ', 1);
     SendMessageA(control, WM_KEYUP, vk, 0xC0000001);
     Pump();
+}
+
+namespace {
+
+BOOL CALLBACK TakeSheet(HWND window, LPARAM result) {
+    if (!IsWindowVisible(window) || SendMessageA(window, PSM_GETTABCONTROL, 0, 0) == 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(result) = window;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND FindShownSheet() {
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), &TakeSheet, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+void ExpectEachPageActsOnItsOwnSelection(Sheet& sheet, const std::wstring& item, int first, int second) {
+    sheet.Select(second);  // a page's dialog is made when it is first shown
+    const struct {
+        int page;
+        const char* entry;
+        const char* content;
+        const wchar_t* stream;
+    } selections[] = {{first, "b * 8", "stream b", L"b"}, {second, "a * 8", "stream a", L"a"}};
+    for (const auto& s : selections) {
+        sheet.Select(s.page);
+        sheet.ClickEntry(sheet.IndexOf(s.entry));
+        EXPECT_TRUE(sheet.ViewEnabled()) << "page " << s.page;
+    }
+    for (const auto& s : selections) {
+        SCOPED_TRACE(s.entry);
+        sheet.Select(s.page);
+        sheet.PressView();
+        EXPECT_EQ(sheet.PaneText(), s.content);
+        sheet.PressDelete();
+        EXPECT_FALSE(PathExists(StreamPath(item, s.stream)));
+        EXPECT_EQ(sheet.Entries().size(), 1u);
+    }
 }
 
 }  // namespace tessaline::testing

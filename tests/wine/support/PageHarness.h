@@ -64,6 +64,7 @@ public:
     HWND del = nullptr;
     HWND pane = nullptr;
 
+    std::vector<std::string> TabTitles() const;
     std::vector<std::string> Entries() const;
     int Selection() const;
     bool ViewEnabled() const { return IsWindowEnabled(view) != FALSE; }
@@ -84,5 +85,13 @@ private:
     void Show(std::vector<HPROPSHEETPAGE> pages);
     void TakeControls();
 };
+
+// This thread's shown property sheet, or nullptr.
+HWND FindShownSheet();
+
+// Two Streams pages of `sheet` show `item`, whose streams "a" and "b" hold "stream a" and
+// "stream b": "b" is selected on the first page and "a" on the second, then View and Delete
+// on each page must act on that page's selection only.
+void ExpectEachPageActsOnItsOwnSelection(Sheet& sheet, const std::wstring& item, int first, int second);
 
 }  // namespace tessaline::testing
