@@ -39,16 +39,16 @@ setup)
   # for one when a window closes.
   WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$state/wineboot.log" 2>&1
   WINEPREFIX=$prefix wineserver -w
-  # A display number nobody holds.
-  for n in $(seq 91 140); do
-    [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ] || { display=$n; break; }
-  done
-  [ -n "${display:-}" ] || die "no free X display"
-  Xvfb :$display -screen 0 1024x768x24 -nolisten tcp >"$state/xvfb.log" 2>&1 &
+  # Xvfb takes a free display number itself and writes it once it accepts clients, so
+  # no two runs race for one; the read ends with Xvfb if it cannot start.
+  mkfifo "$state/display.fifo"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$state/display.fifo" >"$state/xvfb.log" 2>&1 &
   echo $! >"$state/xvfb.pid"
+  display=
+  read -r -t 30 display <"$state/display.fifo"
+  rm -f "$state/display.fifo"
+  [ -n "$display" ] || die "Xvfb did not start, see $state/xvfb.log"
   echo ":$display" >"$state/display"
-  for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$display ] && break; sleep 0.1; done
-  [ -e /tmp/.X11-unix/X$display ] || die "Xvfb did not start, see $state/xvfb.log"
   echo "rig: prefix $prefix, display :$display"
   ;;
 
