@@ -1,17 +1,15 @@
-// Install, use and remove Tessaline as a user would, in one prefix: the tests build on
-// each other and run in the order written.
+// Tessaline as a user meets it, in one prefix: installed through its window, used through
+// the shell's own Properties dialog (a host we did not write), removed again.
 #include <windows.h>
-#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "Identity.h"
 #include "PageHarness.h"
-#include "TestDataObject.h"
+#include "ProductSteps.h"
 #include "TestFiles.h"
 #include "TestRegistry.h"
 #include "WatchedRun.h"
@@ -19,17 +17,13 @@
 namespace tessaline {
 namespace {
 
-using testing::BuiltFile;
-using testing::KeyExists;
 using testing::PathExists;
-using testing::ReadRegText;
 using testing::Sheet;
 using testing::StreamPath;
 using testing::SystemFile;
 using testing::WriteBytes;
 
 const std::string kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline";
-const std::string kFileHandlerKey = "*\\shellex\\PropertySheetHandlers\\Tessaline";
 
 // Everything of Tessaline that an install leaves in the registry.
 const struct {
@@ -46,181 +40,92 @@ const struct {
     {HKEY_CLASSES_ROOT, "Interface\\" TESSALINE_IID_CLSDROPFILES_TEXT},
 };
 
-std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
-
-BOOL CALLBACK KeepPage(HPROPSHEETPAGE page, LPARAM lParam) {
-    reinterpret_cast<std::vector<HPROPSHEETPAGE>*>(lParam)->push_back(page);
-    return TRUE;
-}
-
-std::wstring Download() {
-    static const std::wstring file = testing::NewTempFolder(L"Downloads") + L"\\setup-notes.txt";
-    return file;
-}
-
-TEST(ProductCycle, InstallThroughTheWindow) {
-    // The package as the outer distribution unpacks it, with the XP-facts page DLL.
+// The user's items, at places both processes of this program know.
+std::wstring Item(const wchar_t* name) {
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
-    const std::wstring package = std::wstring(temp) + L"kvz31";
-    CreateDirectoryW(package.c_str(), nullptr);
-    ASSERT_TRUE(CopyFileW(BuiltFile(L"tests\\wine\\com\\xp\\Kivrel3.dll").c_str(), (package + L"\\Kivrel3.dll").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileW(BuiltFile(L"uninstaller\\kivremove.exe").c_str(), (package + L"\\kivremove.exe").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileW(BuiltFile(L"vornex\\vornex.dll").c_str(), (package + L"\\vornex.dll").c_str(), FALSE));
+    return std::wstring(temp) + L"cycle\\" + name;
+}
+const std::wstring kDownload = Item(L"setup-notes.txt");
+const std::wstring kFolder = Item(L"Projects");
 
-    const auto run = testing::RunWatched(Narrow(BuiltFile(L"tests\\wine\\installer\\kivsetup_xp.exe")), [](HWND f1) {
-        // A user accepts the terms and presses Install.
-        EXPECT_EQ(testing::TextOf(f1), "Tessaline");
-        HWND accept = FindWindowExA(f1, nullptr, "Button", "I accept license.");
-        HWND install = FindWindowExA(f1, nullptr, "Button", "Install");
-        ASSERT_NE(accept, nullptr);
-        ASSERT_NE(install, nullptr);
-        SendMessageA(accept, BM_CLICK, 0, 0);
-        PostMessageA(install, BM_CLICK, 0, 0);
-    });
-    EXPECT_TRUE(run.ended);
-    ASSERT_EQ(run.boxes.size(), 1u);
-    EXPECT_EQ(run.boxes[0].text, "Tessaline installation complete.");
+std::vector<int> StreamsTabs(const Sheet& sheet) {
+    std::vector<int> tabs;
+    const std::vector<std::string> titles = sheet.TabTitles();
+    for (size_t i = 0; i < titles.size(); ++i)
+        if (titles[i] == "Streams")
+            tabs.push_back(static_cast<int>(i));
+    return tabs;
+}
+
+// Run by the cycle below in a process of its own: Wine's shell32 keeps a reference to every
+// handler it initialises for its dialog, so our DLL stays loaded in the process that showed
+// it (Explorer lets it go), and the uninstall must be able to delete it.
+TEST(ShellDialog, DISABLED_StreamsTabsOfAFileAndAFolder) {
+    CoInitialize(nullptr);
+    testing::InitControls();
+    // A file gets one page: View and Delete on its download mark.
+    EXPECT_EQ(testing::WithShellProperties(kDownload, [](Sheet& sheet) {
+                  const std::vector<int> tabs = StreamsTabs(sheet);
+                  EXPECT_EQ(tabs.size(), 1u);
+                  if (tabs.size() != 1)
+                      return true;
+                  sheet.Select(tabs[0]);
+                  EXPECT_EQ(sheet.Entries(), (std::vector<std::string>{"comment * 7", "Zone.Identifier * 26"}));
+                  sheet.ClickEntry(sheet.IndexOf("Zone.Identifier * 26"));
+                  sheet.PressView();
+                  EXPECT_EQ(sheet.PaneText(), "[ZoneTransfer]\r\nZoneId=3\r\n");
+                  sheet.PressDelete();
+                  EXPECT_EQ(sheet.Entries(), std::vector<std::string>{"comment * 7"});
+                  return true;
+              }),
+              "");
+    EXPECT_FALSE(PathExists(StreamPath(kDownload, L"Zone.Identifier")));
+    EXPECT_TRUE(PathExists(StreamPath(kDownload, L"comment")));
+
+    // A folder gets a page from the "*" handler and one from the "Folder" handler, both on
+    // this thread: each must act on its own selection.
+    EXPECT_EQ(testing::WithShellProperties(kFolder, [](Sheet& sheet) {
+                  const std::vector<int> tabs = StreamsTabs(sheet);
+                  EXPECT_EQ(tabs.size(), 2u);
+                  if (tabs.size() == 2)
+                      testing::ExpectEachPageActsOnItsOwnSelection(sheet, kFolder, tabs[0], tabs[1]);
+                  return true;
+              }),
+              "");
+    CoUninitialize();
+    WriteBytes(Item(L"dialogs-shown"), "");  // so that the cycle knows this test ran
+}
+
+TEST(ProductCycle, InstallUseThroughTheShellAndRemove) {
+    ASSERT_EQ(testing::InstallThroughF1(), "");
     for (const auto& k : kTessalineKeys)
-        EXPECT_TRUE(KeyExists(k.root, k.key)) << k.key;
-}
+        EXPECT_TRUE(testing::KeyExists(k.root, k.key)) << k.key;
 
-TEST(ProductCycle, PropertiesShowTheStreamsPageAsExplorerMakesIt) {
-    ASSERT_TRUE(WriteBytes(Download(), "notes"));
-    ASSERT_TRUE(WriteBytes(StreamPath(Download(), L"Zone.Identifier"), "[ZoneTransfer]\r\nZoneId=3\r\n"));
-    ASSERT_TRUE(WriteBytes(StreamPath(Download(), L"comment"), "keep me"));
-
-    CoInitialize(nullptr);
-    testing::InitControls();
-    {
-        // The handler key names the class; the shell creates it in-process, hands it the
-        // selection and asks for its pages.
-        const std::string clsidText = ReadRegText(HKEY_CLASSES_ROOT, kFileHandlerKey, "").text();
-        CLSID clsid = {};
-        ASSERT_EQ(CLSIDFromString(std::wstring(clsidText.begin(), clsidText.end()).c_str(), &clsid), S_OK);
-        IShellExtInit* init = nullptr;
-        ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit, reinterpret_cast<void**>(&init)),
-                  S_OK);
-        testing::TestDataObject selection({Download()}, true);
-        EXPECT_EQ(init->Initialize(nullptr, &selection, nullptr), S_OK);
-        IShellPropSheetExt* ext = nullptr;
-        ASSERT_EQ(init->QueryInterface(IID_IShellPropSheetExt, reinterpret_cast<void**>(&ext)), S_OK);
-        std::vector<HPROPSHEETPAGE> pages;
-        EXPECT_EQ(ext->AddPages(&KeepPage, reinterpret_cast<LPARAM>(&pages)), S_OK);
-        ext->Release();
-        init->Release();  // the shell lets go; the page keeps the object
-        ASSERT_EQ(pages.size(), 1u);
-
-        Sheet sheet(pages);
-        ASSERT_EQ(sheet.Entries(), (std::vector<std::string>{"comment * 7", "Zone.Identifier * 26"}));
-        sheet.ClickEntry(1);
-        sheet.PressView();
-        EXPECT_EQ(sheet.PaneText(), "[ZoneTransfer]\r\nZoneId=3\r\n");
-        sheet.PressDelete();
-        EXPECT_EQ(sheet.Entries(), std::vector<std::string>{"comment * 7"});
-    }
-    EXPECT_FALSE(PathExists(StreamPath(Download(), L"Zone.Identifier")));
-    EXPECT_TRUE(PathExists(StreamPath(Download(), L"comment")));
-
-    // With the dialog closed nothing holds the DLL, so COM can unload it and the
-    // uninstaller can delete it.
-    CoFreeUnusedLibrariesEx(0, 0);
-    EXPECT_EQ(GetModuleHandleA("Kivrel3.dll"), nullptr);
-    CoUninitialize();
-}
-
-// Runs once the shell has shown its dialog: from a timer, since the shell may run the
-// dialog's own message loop inside InvokeCommand.
-std::function<void(HWND)> g_whenShown;
-bool g_shownDone = false;
-
-void CALLBACK RunWhenShown(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND sheet = testing::FindShownSheet();
-    if (sheet == nullptr || g_shownDone)
-        return;
-    KillTimer(nullptr, timer);
-    g_shownDone = true;
-    g_whenShown(sheet);
-}
-
-// The shell's own Properties dialog, as Explorer opens it: the item's context menu in its
-// parent folder, verb "properties". It adds the pages of every handler registered for the
-// item, on this thread; `steps` then use it and close it.
-void WithShellProperties(const std::wstring& item, std::function<void(HWND)> steps) {
-    PIDLIST_ABSOLUTE pidl = nullptr;
-    ASSERT_EQ(SHParseDisplayName(item.c_str(), nullptr, &pidl, 0, nullptr), S_OK);
-    IShellFolder* parent = nullptr;
-    PCUITEMID_CHILD child = nullptr;
-    ASSERT_EQ(SHBindToParent(pidl, IID_IShellFolder, reinterpret_cast<void**>(&parent), &child), S_OK);
-    IContextMenu* menu = nullptr;
-    ASSERT_EQ(parent->GetUIObjectOf(nullptr, 1, &child, IID_IContextMenu, nullptr, reinterpret_cast<void**>(&menu)),
-              S_OK);
-    HMENU popup = CreatePopupMenu();
-    menu->QueryContextMenu(popup, 0, 1, 0x7FFF, CMF_NORMAL);
-    g_whenShown = std::move(steps);
-    g_shownDone = false;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, &RunWhenShown);
-    CMINVOKECOMMANDINFO invoke = {};
-    invoke.cbSize = sizeof(invoke);
-    invoke.lpVerb = "properties";
-    invoke.nShow = SW_SHOWNORMAL;
-    EXPECT_EQ(menu->InvokeCommand(&invoke), S_OK);
-    for (int i = 0; i < 200 && !g_shownDone; ++i) {
-        testing::Pump();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    }
-    KillTimer(nullptr, timer);
-    EXPECT_TRUE(g_shownDone) << "the shell showed no Properties dialog";
-    DestroyMenu(popup);
-    menu->Release();
-    parent->Release();
-    CoTaskMemFree(pidl);
-}
-
-// A folder gets a page from the "*" handler and one from the "Folder" handler, both on
-// this thread: each must act on its own selection. Run by the test below, in a process of
-// its own.
-TEST(ShellDialog, DISABLED_TwoWorkingPagesForAFolder) {
-    const std::wstring folder = testing::NewTempFolder(L"Projects");
-    ASSERT_TRUE(WriteBytes(StreamPath(folder, L"a"), "stream a"));
-    ASSERT_TRUE(WriteBytes(StreamPath(folder, L"b"), "stream b"));
-    CoInitialize(nullptr);
-    testing::InitControls();
-    WithShellProperties(folder, [&](HWND shown) {
-        Sheet sheet(shown);
-        std::vector<int> streamsPages;
-        const std::vector<std::string> titles = sheet.TabTitles();
-        for (size_t i = 0; i < titles.size(); ++i)
-            if (titles[i] == "Streams")
-                streamsPages.push_back(static_cast<int>(i));
-        ASSERT_EQ(streamsPages.size(), 2u);
-        testing::ExpectEachPageActsOnItsOwnSelection(sheet, folder, streamsPages[0], streamsPages[1]);
-    });
-    CoUninitialize();
-}
-
-// Wine's shell32 keeps a reference to every handler it initialises for its dialog, so our
-// DLL stays loaded in the process that showed it (Explorer lets it go). The dialog is
-// therefore shown by a process of its own, which has ended when the uninstall runs.
-TEST(ProductCycle, TheShellsOwnDialogShowsTwoWorkingPagesForAFolder) {
+    CreateDirectoryW(Item(L"").c_str(), nullptr);
+    CreateDirectoryW(kFolder.c_str(), nullptr);
+    ASSERT_TRUE(WriteBytes(kDownload, "notes"));
+    ASSERT_TRUE(WriteBytes(StreamPath(kDownload, L"Zone.Identifier"), "[ZoneTransfer]\r\nZoneId=3\r\n"));
+    ASSERT_TRUE(WriteBytes(StreamPath(kDownload, L"comment"), "keep me"));
+    ASSERT_TRUE(WriteBytes(StreamPath(kFolder, L"a"), "stream a"));
+    ASSERT_TRUE(WriteBytes(StreamPath(kFolder, L"b"), "stream b"));
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     EXPECT_EQ(testing::RunAndWait(self, L"cycle_tests.exe --gtest_also_run_disabled_tests "
-                                        L"--gtest_filter=ShellDialog.DISABLED_TwoWorkingPagesForAFolder"),
+                                        L"--gtest_filter=ShellDialog.DISABLED_StreamsTabsOfAFileAndAFolder"),
               0u)
         << "run that test alone to see its failures";
-}
+    EXPECT_TRUE(PathExists(Item(L"dialogs-shown")));
 
-TEST(ProductCycle, UninstallLeavesNothingOfTessaline) {
-    const auto run = testing::RunWatched(ReadRegText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").text());
+    const auto run = testing::RunWatched(testing::ReadRegText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").text());
     EXPECT_TRUE(run.ended);
     EXPECT_TRUE(run.boxes.empty());
     EXPECT_TRUE(run.otherWindows.empty());
     for (const auto& k : kTessalineKeys)
-        EXPECT_FALSE(KeyExists(k.root, k.key)) << k.key;
+        EXPECT_FALSE(testing::KeyExists(k.root, k.key)) << k.key;
     EXPECT_FALSE(PathExists(SystemFile(L"Kivrel3.dll")));
     EXPECT_FALSE(PathExists(SystemFile(L"vornex.dll")));
-    EXPECT_TRUE(PathExists(StreamPath(Download(), L"comment"))) << "the user's data stays";
+    EXPECT_TRUE(PathExists(StreamPath(kDownload, L"comment"))) << "the user's data stays";
 }
 
 }  // namespace
