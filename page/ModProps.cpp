@@ -93,7 +93,6 @@ ThreadPages& ModProps() {
     return *state;
 }
 
-
 void ModPropsThreadDetach() {
     const LONG index = InterlockedCompareExchange(&g_tlsIndex, 0, 0);
     if (index == static_cast<LONG>(TLS_OUT_OF_INDEXES))
@@ -133,10 +132,20 @@ void ModPropsProcessDetach() {
 
 namespace {
 
+// This thread's state if it has one; makes none (and so never fails), for the control
+// procedures, which run outside any boundary when they hand a message on.
+ThreadPages* ThisThreadPages() {
+    const LONG index = InterlockedCompareExchange(&g_tlsIndex, 0, 0);
+    if (index == static_cast<LONG>(TLS_OUT_OF_INDEXES))
+        return nullptr;
+    return static_cast<ThreadPages*>(TlsGetValue(static_cast<DWORD>(index)));
+}
+
 PageState* FindPage(HWND hDlg) {
-    for (PageState* page : ModProps().pages)
-        if (page->hDlg == hDlg)
-            return page;
+    if (ThreadPages* thread = ThisThreadPages())
+        for (PageState* page : thread->pages)
+            if (page->hDlg == hDlg)
+                return page;
     return nullptr;
 }
 
@@ -236,14 +245,16 @@ namespace {
 // The dialog is going: its controls get their own procedures back before they are
 // destroyed, and its state goes.
 void EndPage(HWND hDlg) {
-    ThreadPages& thread = ModProps();
-    thread.oPage = nullptr;
-    const auto found = std::find_if(thread.pages.begin(), thread.pages.end(),
+    ThreadPages* thread = ThisThreadPages();
+    if (thread == nullptr)
+        return;
+    thread->oPage = nullptr;
+    const auto found = std::find_if(thread->pages.begin(), thread->pages.end(),
                                     [hDlg](const PageState* page) { return page->hDlg == hDlg; });
-    if (found == thread.pages.end())
+    if (found == thread->pages.end())
         return;
     PageState* s = *found;
-    thread.pages.erase(found);
+    thread->pages.erase(found);
     Restore(s->hViewButton, s->lpPrevViewProc);
     Restore(s->hDeleteButton, s->lpPrevDeleteProc);
     Restore(s->hStreamList, s->lpPrevListProc);
