@@ -24,7 +24,6 @@ endfunction()
 
 # The page and the COM server.
 tessaline_wine_test(NAME wine_streams_page PROGRAM tests/wine/page/page_tests.exe)
-tessaline_wine_test(NAME wine_selection_and_listing PROGRAM tests/wine/streams/selection_tests.exe)
 tessaline_wine_test(NAME wine_shipped_dll PROGRAM tests/wine/com/shipped_dll_tests.exe FRESH_PREFIX)
 
 # The installer and the uninstaller.
