@@ -40,10 +40,6 @@ void InitControls() {
 
 Sheet::Sheet(std::vector<HPROPSHEETPAGE> pages) {
     InitControls();
-    Show(std::move(pages));
-}
-
-void Sheet::Show(std::vector<HPROPSHEETPAGE> pages) {
     PROPSHEETHEADERA header = {};
     header.dwSize = sizeof(header);
     header.dwFlags = PSH_MODELESS | PSH_NOAPPLYNOW;
@@ -147,15 +143,6 @@ void Sheet::ClickEntry(int index) {
     RECT item = {};
     ASSERT_NE(SendMessageA(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item)), LB_ERR);
     PressAndRelease(list, Centre(item));
-}
-
-void Sheet::ClickBelowEntries() {
-    RECT client = {};
-    GetClientRect(list, &client);
-    const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
-    const int itemHeight = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
-    ASSERT_LT(count * itemHeight, client.bottom - 2) << "no empty part left in the list";
-    PressAndRelease(list, {client.right / 2, client.bottom - 2});
 }
 
 void Sheet::Press(HWND button) {

@@ -45,16 +45,14 @@ public:
     std::string PaneText() const;
 
     int IndexOf(const std::string& entry) const;
-    // Press and release the left button over entry `index` (or below the last entry).
+    // Press and release the left button over entry `index`.
     void ClickEntry(int index);
-    void ClickBelowEntries();
     // Press and release over a button; a disabled button gets nothing, as on screen.
     void Press(HWND button);
     void PressView() { Press(view); }
     void PressDelete() { Press(del); }
 
 private:
-    void Show(std::vector<HPROPSHEETPAGE> pages);
     void TakeControls();
 };
 
