@@ -24,12 +24,7 @@ endfunction()
 
 # The page and the COM server.
 tessaline_wine_test(NAME wine_streams_page PROGRAM tests/wine/page/page_tests.exe)
-tessaline_wine_test(NAME wine_selection_and_listing PROGRAM tests/wine/streams/selection_tests.exe)
-tessaline_wine_test(NAME wine_com_server PROGRAM tests/wine/com/com_tests.exe FRESH_PREFIX)
-tessaline_wine_test(NAME wine_typelib_readback PROGRAM tests/wine/typelib/typelib_tests.exe
-                    ARGS --gtest_filter=-Registration.*)
-tessaline_wine_test(NAME wine_typelib_registration PROGRAM tests/wine/typelib/typelib_tests.exe FRESH_PREFIX
-                    ARGS --gtest_filter=Registration.*)
+tessaline_wine_test(NAME wine_shipped_dll PROGRAM tests/wine/com/shipped_dll_tests.exe FRESH_PREFIX)
 
 # The installer and the uninstaller.
 tessaline_wine_test(NAME wine_modshinstall PROGRAM tests/wine/install/modshinstall_tests.exe FRESH_PREFIX)

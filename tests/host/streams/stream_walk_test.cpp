@@ -1,19 +1,22 @@
-#include "StreamWalk.h"
-
+// The record walk, the query's growth and the exact stream paths. Rows with a seed name are
+// also the fuzzer's seeds in tests/fuzz/corpus, written from this same table.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "RecordBuilder.h"
+#include "StreamPath.h"
+#include "StreamWalk.h"
 
 namespace tessaline {
 namespace {
 
 using testing::BuildRecords;
-using testing::Put32;
 using testing::Record;
 
 std::string Utf8(const std::u16string& s) {
@@ -26,166 +29,139 @@ std::string Utf8(const std::u16string& s) {
     return out;
 }
 
-// "name|display" per entry, readable in a failure message.
-std::vector<std::string> Describe(const std::vector<StreamEntry>& entries) {
-    std::vector<std::string> out;
-    for (const auto& e : entries) out.push_back(Utf8(e.name) + "|" + Utf8(e.display));
-    return out;
-}
-
-std::vector<std::string> Walk(const std::vector<uint8_t>& buffer) {
-    return Describe(WalkStreamRecords(buffer.data(), buffer.size()));
-}
-
 std::u16string Data(const std::u16string& name) { return u":" + name + u":$DATA"; }
 
-struct WalkCase {
+struct WalkRow {
     const char* label;
+    const char* seed;  // file name in the corpus, or nullptr
     std::vector<Record> records;
-    std::vector<std::string> expected;
+    size_t cut;        // bytes taken off the end of the chain
+    std::vector<std::string> expected;  // "name|shown text"
 };
 
-TEST(StreamWalk, WellFormedChains) {
-    const std::u16string long200(200, u'x');
-    const std::u16string non_ansi = u"\u0101\u4E2D\u0416";  // a-macron, CJK, Cyrillic
-    const WalkCase cases[] = {
-        {"default stream only", {{u"::$DATA", 10}}, {}},
-        {"one named stream after the default",
-         {{u"::$DATA", 10}, {Data(u"notes"), 120}}, {"notes|notes * 120"}},
-        {"encryptable skipped exactly, other case listed",
-         {{u":encryptable:$DATA", 1}, {u":Encryptable:$DATA", 2}, {u":encryptable:$data", 3}},
-         {"Encryptable|Encryptable * 2", "encryptable|encryptable * 3"}},
-        {"default stream in other case has no name to list", {{u"::$data", 4}}, {}},
-        {"folder: no default record", {{Data(u"a"), 1}, {Data(u"b"), 2}}, {"a|a * 1", "b|b * 2"}},
-        {"zero bytes", {{Data(u"empty"), 0}}, {"empty|empty * 0"}},
-        {"over 2 GiB", {{Data(u"big"), 2147483648LL}}, {"big|big * 2147483648"}},
-        {"over 4 GiB", {{Data(u"huge"), 4294967296LL + 5}}, {"huge|huge * 4294967301"}},
-        {"largest size", {{Data(u"max"), std::numeric_limits<int64_t>::max()}},
-         {"max|max * 9223372036854775807"}},
-        {"leading and trailing blanks kept in the name", {{Data(u"  a "), 7}}, {"  a |  a  * 7"}},
-        {"blanks only", {{Data(u"   "), 7}}, {"   |    * 7"}},
-        {"asterisk in the name", {{Data(u"a*b"), 3}, {Data(u"a"), 1}}, {"a*b|a*b * 3", "a|a * 1"}},
-        {"non-ANSI name kept exact", {{Data(non_ansi), 9}}, {Utf8(non_ansi) + "|" + Utf8(non_ansi) + " * 9"}},
-        {"name over 123 characters listed whole", {{Data(long200), 1}},
-         {Utf8(long200) + "|" + Utf8(long200) + " * 1"}},
-        {"Zone.Identifier", {{u"::$DATA", 0}, {Data(u"Zone.Identifier"), 26}},
-         {"Zone.Identifier|Zone.Identifier * 26"}},
-        {"empty name skipped, walk goes on", {{u"", 5}, {Data(u"after"), 1}}, {"after|after * 1"}},
-        {"name too short to hold a stream skipped", {{u":x", 5}, {u":$DATA", 6}, {Data(u"ok"), 1}},
-         {"ok|ok * 1"}},
+std::vector<WalkRow> WalkRows() {
+    const std::u16string long200(200, u'x'), nonAnsi = u"\u0101\u4E2D";
+    const std::string long200Utf8(200, 'x');
+    return {
+        {"default stream only", nullptr, {{u"::$DATA", 10}}, 0, {}},
+        {"default and named", "default_and_named", {{u"::$DATA", 10}, {Data(u"notes"), 120}}, 0,
+         {"notes|notes * 120"}},
+        {"encryptable skipped exactly", "encryptable",
+         {{u":encryptable:$DATA", 1}, {u":Encryptable:$DATA", 2}, {u"::$data", 4}}, 0,
+         {"Encryptable|Encryptable * 2"}},
+        {"folder: no default record", nullptr, {{Data(u"a"), 1}, {Data(u"b"), 0}}, 0, {"a|a * 1", "b|b * 0"}},
+        {"sizes over 4 GiB and the extremes", "big_sizes",
+         {{Data(u"huge"), 4294967296LL + 5}, {Data(u"max"), std::numeric_limits<int64_t>::max()},
+          {Data(u"min"), std::numeric_limits<int64_t>::min()}}, 0,
+         {"huge|huge * 4294967301", "max|max * 9223372036854775807", "min|min * -9223372036854775808"}},
+        {"exact names: blanks, asterisk, outside ANSI", nullptr,
+         {{Data(u" a "), 7}, {Data(u"a*b"), 3}, {Data(nonAnsi), 9}}, 0,
+         {" a | a  * 7", "a*b|a*b * 3", Utf8(nonAnsi) + "|" + Utf8(nonAnsi) + " * 9"}},
+        {"name over 123 characters listed whole", "long_name", {{Data(long200), 1}}, 0,
+         {long200Utf8 + "|" + long200Utf8 + " * 1"}},
+        {"nameless and too short skipped, walk goes on", nullptr,
+         {{u"", 5}, {u":x", 5}, {u":$DATA", 6}, {Data(u"ok"), 1}}, 0, {"ok|ok * 1"}},
+        // Malformed answers: the walk stays inside the buffer (ASan) and keeps what it read.
+        {"empty buffer", nullptr, {}, 0, {}},
+        {"header cut short", nullptr, {{Data(u"a"), 1}}, 17, {}},
+        {"name past the end", nullptr, {{Data(u"a"), 1}, {Data(u"b"), 2}}, 10, {"a|a * 1"}},
+        {"next offset past the end", "next_past_end", {{Data(u"a"), 1, -1, 4000}}, 0, {"a|a * 1"}},
+        {"name length past the end", nullptr, {{Data(u"a"), 1, 0x7FFFFFF0}}, 0, {}},
+        {"name length at 32-bit maximum", nullptr, {{Data(u"a"), 1, 0xFFFFFFFF}}, 0, {}},
+        {"odd name length", "odd_length", {{Data(u"ab"), 1, 19}, {u"", 0}}, 0, {"ab|ab * 1"}},
+        {"successor inside its predecessor", "overlapping_records", {{Data(u"a"), 1, -1, 8}, {Data(u"b"), 2}}, 0,
+         {"a|a * 1"}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.label);
-        EXPECT_EQ(Walk(BuildRecords(c.records)), c.expected);
+}
+
+std::vector<uint8_t> Chain(const WalkRow& row) {
+    auto chain = BuildRecords(row.records);
+    chain.resize(chain.size() - row.cut);
+    return chain;
+}
+
+TEST(StreamWalk, ListsEachNamedStreamAndStaysInsideTheBuffer) {
+    for (const WalkRow& row : WalkRows()) {
+        SCOPED_TRACE(row.label);
+        const std::vector<uint8_t> exact = Chain(row);  // an exact-size block: ASan sees a read past it
+        std::vector<std::string> came;
+        for (const auto& e : WalkStreamRecords(exact.empty() ? nullptr : exact.data(), exact.size()))
+            came.push_back(Utf8(e.name) + "|" + Utf8(e.display));
+        EXPECT_EQ(came, row.expected);
     }
 }
 
-TEST(StreamWalk, MalformedChainsNeverReadOutside) {
-    struct Malformed {
-        const char* label;
-        std::vector<uint8_t> buffer;
-        std::vector<std::string> expected;
-    };
-    std::vector<Malformed> cases;
-
-    cases.push_back({"empty buffer", {}, {}});
-    cases.push_back({"zero-filled buffer", std::vector<uint8_t>(4096, 0), {}});
-    cases.push_back({"header cut short", std::vector<uint8_t>(23, 0), {}});
-    {
-        auto b = BuildRecords({{Data(u"a"), 1}, {Data(u"b"), 2}});
-        b.resize(b.size() - 10);  // second record's name runs past the end
-        cases.push_back({"name past the end", b, {"a|a * 1"}});
-    }
-    {
-        auto b = BuildRecords({{Data(u"a"), 1, 0, -1, 4000}});
-        cases.push_back({"next offset past the end", b, {"a|a * 1"}});
-    }
-    {
-        auto b = BuildRecords({{Data(u"a"), 1, 0, 0x7FFFFFF0}});
-        cases.push_back({"name length past the end", b, {}});
-    }
-    {
-        auto b = BuildRecords({{Data(u"a"), 1, 0, 0xFFFFFFFF}});
-        cases.push_back({"name length at 32-bit maximum", b, {}});
-    }
-    {
-        // ":ab:$DATA" is 9 units = 18 bytes; 19 is taken down to 18.
-        auto b = BuildRecords({{Data(u"ab"), 1, 0, 19}});
-        b.resize(b.size() + 8);
-        cases.push_back({"odd name length", b, {"ab|ab * 1"}});
-    }
-
-    for (auto& c : cases) {
-        SCOPED_TRACE(c.label);
-        // Copy into an exact-size heap block so that ASan sees any read past it.
-        std::vector<uint8_t> exact(c.buffer.begin(), c.buffer.end());
-        auto entries = WalkStreamRecords(exact.empty() ? nullptr : exact.data(), exact.size());
-        EXPECT_EQ(Describe(entries), c.expected);
-    }
-}
-
-TEST(StreamWalk, OverlappingSuccessorEndsInside) {
-    // The successor starts inside this record; offsets only move forward, so the walk
-    // ends, having listed the first record and whatever the overlap decodes to.
-    auto b = BuildRecords({{Data(u"a"), 1, 0, -1, 8}, {Data(u"b"), 2}});
-    auto entries = WalkStreamRecords(b.data(), b.size());
-    ASSERT_FALSE(entries.empty());
-    EXPECT_EQ(Utf8(entries[0].display), "a * 1");
-    EXPECT_LE(entries.size(), b.size() / 8);
-}
-
-TEST(StreamWalk, LongLoopFreeChainListsEveryRecord) {
-    std::vector<Record> records;
-    for (int i = 0; i < 5000; ++i) records.push_back({Data(u"s" + ToDecimal(i)), i});
-    const auto buffer = BuildRecords(records);
-    const auto entries = WalkStreamRecords(buffer.data(), buffer.size());
-    ASSERT_EQ(entries.size(), 5000u);
-    EXPECT_EQ(Utf8(entries.front().display), "s0 * 0");
-    EXPECT_EQ(Utf8(entries.back().display), "s4999 * 4999");
-}
-
-TEST(StreamWalk, TrimBlanksTouchesOnlySpaces) {
-    const struct { std::u16string in, out; } cases[] = {
-        {u"", u""}, {u"   ", u""}, {u"  a b  ", u"a b"}, {u"\ta\t", u"\ta\t"}, {u" * 7", u"* 7"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(Utf8(TrimBlanks(c.in)), Utf8(c.out));
-}
-
-TEST(StreamWalk, DecimalOfExtremes) {
-    EXPECT_EQ(Utf8(ToDecimal(0)), "0");
-    EXPECT_EQ(Utf8(ToDecimal(-1)), "-1");
-    EXPECT_EQ(Utf8(ToDecimal(std::numeric_limits<int64_t>::min())), "-9223372036854775808");
-}
-
-TEST(StreamWalk, QueryGrowsInSteps) {
-    for (uint32_t status : {kStatusBufferOverflow, kStatusBufferTooSmall}) {
-        for (size_t k : {1u, 2u, 3u, 7u}) {
-            SCOPED_TRACE("k=" + std::to_string(k) + " status=" + std::to_string(status));
-            std::vector<size_t> lengths;
-            auto records = QueryGrowing([&](uint8_t* buffer, uint32_t length) -> uint32_t {
-                lengths.push_back(length);
-                for (uint32_t i = 0; i < length; ++i)
-                    if (buffer[i] != 0) return 0xDEAD;
-                if (length < k * 4096) {
-                    std::fill(buffer, buffer + length, 0xAB);
-                    return status;
-                }
-                return 0;
-            });
-            ASSERT_EQ(lengths.size(), k);
-            for (size_t i = 0; i < k; ++i) EXPECT_EQ(lengths[i], (i + 1) * 4096);
-            EXPECT_EQ(records.size(), k * 4096);
+// The corpus the fuzzer starts from is this table's; a changed row leaves its new bytes in
+// the build folder, to be copied over the seed.
+TEST(StreamWalk, FuzzSeedsAreTheTablesRows) {
+    for (const WalkRow& row : WalkRows()) {
+        if (row.seed == nullptr)
+            continue;
+        SCOPED_TRACE(row.seed);
+        std::ifstream in(std::string(TESSALINE_FUZZ_CORPUS "/") + row.seed, std::ios::binary);
+        const std::vector<uint8_t> committed{std::istreambuf_iterator<char>(in), {}};
+        if (committed != Chain(row)) {
+            std::ofstream(row.seed, std::ios::binary).write(reinterpret_cast<const char*>(Chain(row).data()),
+                                                            std::streamsize(Chain(row).size()));
+            ADD_FAILURE() << "seed differs from its row; the row's bytes are in the build folder";
         }
     }
 }
 
-TEST(StreamWalk, FailedQueryWalksAsEmpty) {
-    // STATUS_NOT_IMPLEMENTED (Wine), STATUS_INVALID_PARAMETER: the buffer stays zero.
-    for (uint32_t status : {0xC0000002u, 0xC000000Du}) {
-        int calls = 0;
-        auto records = QueryGrowing([&](uint8_t*, uint32_t) { ++calls; return status; });
-        EXPECT_EQ(calls, 1);
-        EXPECT_TRUE(WalkStreamRecords(records.data(), records.size()).empty());
+// The buffer grows by 4096 bytes, zero-filled, exactly while the file system asks for more;
+// a failed query (Wine answers STATUS_NOT_IMPLEMENTED) leaves a zero buffer: no entries.
+TEST(StreamWalk, QueryGrowsOnlyWhileTheBufferIsTooSmall) {
+    const struct {
+        const char* label;
+        uint32_t status;  // answered while the buffer is under `needed`
+        size_t needed;
+        size_t calls;
+    } rows[] = {
+        {"fits at once", kStatusBufferOverflow, 4096, 1},
+        {"STATUS_BUFFER_OVERFLOW", kStatusBufferOverflow, 3 * 4096, 3},
+        {"STATUS_BUFFER_TOO_SMALL", kStatusBufferTooSmall, 7 * 4096, 7},
+        {"STATUS_NOT_IMPLEMENTED ends the query", 0xC0000002u, 3 * 4096, 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        const bool fails = row.status == 0xC0000002u;  // and writes nothing
+        std::vector<uint32_t> lengths;
+        auto buffer = QueryGrowing([&](uint8_t* b, uint32_t length) -> uint32_t {
+            for (uint32_t i = 0; i < length; ++i)
+                if (b[i] != 0) return 0xDEAD;  // not zero-filled
+            lengths.push_back(length);
+            if (length >= row.needed) return 0;
+            if (!fails) std::fill(b, b + length, 0xAB);
+            return row.status;
+        });
+        ASSERT_EQ(lengths.size(), row.calls);
+        for (size_t i = 0; i < lengths.size(); ++i) EXPECT_EQ(lengths[i], (i + 1) * 4096);
+        if (fails) EXPECT_TRUE(WalkStreamRecords(buffer.data(), buffer.size()).empty());
+        else EXPECT_EQ(buffer.size(), row.needed);
+    }
+}
+
+TEST(ExactStreamPath, NamesExactlyOneStreamOrNothing) {
+    const struct {
+        std::u16string item, name;
+        std::string expected;
+    } rows[] = {
+        {u"C:\\dir\\item.txt", u"notes", "\\\\?\\C:\\dir\\item.txt:notes"},
+        {u"C:\\dir\\item.txt", u"notes.", "\\\\?\\C:\\dir\\item.txt:notes."},
+        {u"C:\\dir\\item.txt", u"notes ", "\\\\?\\C:\\dir\\item.txt:notes "},
+        {u"\\\\server\\share\\item", u"s", "\\\\?\\UNC\\server\\share\\item:s"},
+        {u"\\\\?\\C:\\item", u"s", "\\\\?\\C:\\item:s"},
+        // Nothing that would let the platform pick the target.
+        {u"C:\\item", u"", ""},
+        {u"", u"s", ""},
+        {u"dir\\item", u"s", ""},
+        {u"C:item", u"s", ""},
+        {u"\\\\.\\C:\\item", u"s", ""},
+        {u"\\\\server", u"s", ""},
+    };
+    for (const auto& row : rows) {
+        const std::u16string path = ExactStreamPath(row.item, row.name);
+        EXPECT_EQ(std::string(path.begin(), path.end()), row.expected) << Utf8(row.item) << " : " << Utf8(row.name);
     }
 }
 

@@ -11,13 +11,6 @@
 
 namespace tessaline::testing {
 
-// Number of queries answered and the largest buffer offered, since the last reset.
-struct EmulatedQueryLog {
-    int calls = 0;
-    ULONG largestBuffer = 0;
-};
-EmulatedQueryLog& EmulatedQueries();
-
 // Streams the query lists beside the sibling files without any file behind them: names
 // that Wine cannot hold in a file name ("*"), or huge sizes. Keyed by the file's path.
 struct PhantomStream {

@@ -8,29 +8,25 @@
 
 namespace tessaline::testing {
 
-STDMETHODIMP FakePage::QueryInterface(REFIID riid, void** ppv) {
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__Page) {
-        *ppv = static_cast<_Page*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP FakePage::get_SelectedFile(BSTR* pVal) {
-    ++selectedFileCalls;
-    if (failSelectedFile)
-        return E_FAIL;
-    *pVal = SysAllocStringLen(path_.data(), static_cast<UINT>(path_.size()));
-    return S_OK;
-}
-
 void Pump() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
+    }
+}
+
+bool PumpUntil(HANDLE event, DWORD ms) {
+    const DWORD end = GetTickCount() + ms;
+    for (;;) {
+        const DWORD now = GetTickCount();
+        const DWORD left = static_cast<LONG>(end - now) > 0 ? end - now : 0;
+        const DWORD woke = MsgWaitForMultipleObjects(1, &event, FALSE, left, QS_ALLINPUT);
+        if (woke == WAIT_OBJECT_0)
+            return true;
+        if (woke != WAIT_OBJECT_0 + 1)
+            return false;
+        Pump();
     }
 }
 
@@ -44,10 +40,6 @@ void InitControls() {
 
 Sheet::Sheet(std::vector<HPROPSHEETPAGE> pages) {
     InitControls();
-    Show(std::move(pages));
-}
-
-void Sheet::Show(std::vector<HPROPSHEETPAGE> pages) {
     PROPSHEETHEADERA header = {};
     header.dwSize = sizeof(header);
     header.dwFlags = PSH_MODELESS | PSH_NOAPPLYNOW;
@@ -153,30 +145,12 @@ void Sheet::ClickEntry(int index) {
     PressAndRelease(list, Centre(item));
 }
 
-void Sheet::ClickBelowEntries() {
-    RECT client = {};
-    GetClientRect(list, &client);
-    const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
-    const int itemHeight = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
-    ASSERT_LT(count * itemHeight, client.bottom - 2) << "no empty part left in the list";
-    PressAndRelease(list, {client.right / 2, client.bottom - 2});
-}
-
 void Sheet::Press(HWND button) {
     if (!IsWindowEnabled(button))
         return;  // the system sends a disabled window no mouse message
     RECT r = {};
     GetClientRect(button, &r);
     PressAndRelease(button, Centre(r));
-}
-
-void Sheet::Key(HWND control, UINT vk) {
-    SetFocus(control);
-    SendMessageA(control, WM_KEYDOWN, vk, 1);
-    if (vk == VK_SPACE)
-        SendMessageA(control, WM_CHAR, ' ', 1);
-    SendMessageA(control, WM_KEYUP, vk, 0xC0000001);
-    Pump();
 }
 
 namespace {
