@@ -16,10 +16,9 @@ inline std::string Narrow(const std::wstring& text) { return std::string(text.be
 
 inline std::string RootName(RegRoot root) { return root == RegRoot::ClassesRoot ? "HKCR" : "HKLM"; }
 
-inline ToolRun Tool(ToolRun::Outcome outcome, uint32_t exitCode = 0, std::wstring text = L"") {
+inline ToolRun Tool(ToolRun::Outcome outcome, std::wstring text = L"") {
     ToolRun run;
     run.outcome = outcome;
-    run.exitCode = exitCode;
     run.errorText = text;
     return run;
 }

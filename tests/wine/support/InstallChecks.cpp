@@ -47,13 +47,6 @@ void DeleteAnyway(const std::string& path) {
     DeleteFileA(path.c_str());
 }
 
-void ExpectEnded(const WatchedOutcome& run, size_t windows) {
-    ASSERT_TRUE(run.started) << "did not start";
-    ASSERT_TRUE(run.ended) << "did not end; message boxes seen: " << run.boxes.size();
-    EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_EQ(run.otherWindows.size(), windows) << "windows other than message boxes";
-}
-
 }  // namespace
 
 const InstallPaths& Paths() {
@@ -100,13 +93,8 @@ std::string InstalledState() {
 
 void ExpectEverythingInstalled() {
     EXPECT_EQ(InstalledState(), kEverything);
-    for (const auto& file : kPackage) {
-        const std::string& installed = Paths().*file.installed;
-        SCOPED_TRACE(installed);
-        EXPECT_EQ(ReadBytes(FromAnsi(installed.c_str())), ReadBytes(BuiltFile(file.built))) << "the built file's bytes";
-        const DWORD attributes = GetFileAttributesA(installed.c_str());
-        EXPECT_EQ(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), 0u) << "attributes " << attributes;
-    }
+    for (const auto& file : kPackage)
+        EXPECT_EQ(ReadBytes(FromAnsi((Paths().*file.installed).c_str())), ReadBytes(BuiltFile(file.built))) << file.name;
     const struct {
         HKEY root;
         const char* key;
@@ -127,16 +115,15 @@ void ExpectEverythingInstalled() {
     EXPECT_EQ(lstrcmpiA(server.c_str(), Paths().dll.c_str()), 0) << "the page class's server: " << server;
 }
 
-void ExpectSilentEnd(const WatchedOutcome& run, size_t windows) {
-    ExpectEnded(run, windows);
-    EXPECT_TRUE(run.boxes.empty()) << "showed a message: " << run.boxes.front().text;
-}
-
-void ExpectClosingMessage(const WatchedOutcome& run, const std::string& text, size_t windows) {
-    ExpectEnded(run, windows);
-    ASSERT_EQ(run.boxes.size(), 1u);
-    EXPECT_EQ(run.boxes.front().text, text);
-    EXPECT_EQ(run.boxes.front().title, "Tessaline Installation");
+void ExpectEnd(const WatchedOutcome& run, const std::string& message, size_t windows) {
+    ASSERT_TRUE(run.ended) << "did not start or end; message boxes seen: " << run.boxes.size();
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.otherWindows.size(), windows) << "windows other than message boxes";
+    ASSERT_EQ(run.boxes.size(), message.empty() ? 0u : 1u) << "the first: " << (run.boxes.empty() ? "" : run.boxes[0].text);
+    if (!message.empty()) {
+        EXPECT_EQ(run.boxes[0].text, message);
+        EXPECT_EQ(run.boxes[0].title, "Tessaline Installation");
+    }
 }
 
 }  // namespace tessaline::testing

@@ -27,13 +27,12 @@ void RemoveEverything();
 std::string InstalledState();
 inline const char kEverything[] =
     "Kivrel3.dll, vornex.dll, kivremove.exe, entry, file handler, folder handler, class";
-// Everything there, the files with the built bytes and neither read-only nor hidden, each
-// value as the install writes it, and the page class served from the installed DLL.
+// Everything there, the files with the built bytes, each value as the install writes it,
+// and the page class served from the installed DLL.
 void ExpectEverythingInstalled();
 
-// Ended by itself with code 0, after `windows` visible windows that are no message box.
-void ExpectSilentEnd(const WatchedOutcome& run, size_t windows = 0);
-// As ExpectSilentEnd, but closed by exactly one message of the installer's with this text.
-void ExpectClosingMessage(const WatchedOutcome& run, const std::string& text, size_t windows = 0);
+// Ended by itself with code 0, after `windows` visible windows that are no message box,
+// closed by exactly one message of the installer's with this text ("": by none).
+void ExpectEnd(const WatchedOutcome& run, const std::string& message, size_t windows = 0);
 
 }  // namespace tessaline::testing

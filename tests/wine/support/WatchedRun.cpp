@@ -39,9 +39,9 @@ WatchedOutcome RunWatched(const std::string& commandLine, const WindowVisitor& v
     PROCESS_INFORMATION info = {};
     if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
         return outcome;
-    outcome.started = true;
     UniqueHandleNull process(info.hProcess);
     UniqueHandleNull thread(info.hThread);
+    // Another process's new windows send no message here: look for them while waiting.
     // Another process's new windows send no message here: look for them while waiting.
     std::set<HWND> seen;
     const DWORD start = GetTickCount();

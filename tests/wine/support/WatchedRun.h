@@ -16,7 +16,6 @@ struct MessageBoxRead {
 };
 
 struct WatchedOutcome {
-    bool started = false;
     bool ended = false;
     DWORD exitCode = STILL_ACTIVE;
     std::vector<MessageBoxRead> boxes;
