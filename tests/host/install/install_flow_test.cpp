@@ -58,11 +58,6 @@ TEST(InstallFlow, EachOutcomeEndsInItsMessageAfterExactlyItsSteps) {
          kRegisterError + "could not be started: File not found.", kFull},
         {"regsvr32 does not end", kFullPackage, Answer(Tool(ToolRun::NoEnd)),
          kRegisterError + "did not end within 60 seconds.", kFull},
-        {"the vornex.dll copy fails", kFullPackage,
-         [](RecordingSystem& s) { s.failCopyTo.insert(L"C:\\WINDOWS\\system32\\vornex.dll"); },
-         "vornex.dll could not be copied to the System folder. Close all Explorer windows or restart Windows, then run "
-         "the installer again.",
-         {kCopyDll, kCopyUninstaller, kWrite1, kWrite2, kCopyVornex}},
         // Without a folder every path would name the root of the current drive.
         {"no Windows folder", kFullPackage, [](RecordingSystem& s) { s.windows = L""; }, kNoFolder, {}},
         {"no System folder", kFullPackage, [](RecordingSystem& s) { s.system = L""; }, kNoFolder, {}},

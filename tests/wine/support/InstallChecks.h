@@ -27,8 +27,8 @@ void RemoveEverything();
 std::string InstalledState();
 inline const char kEverything[] =
     "Kivrel3.dll, vornex.dll, kivremove.exe, entry, file handler, folder handler, class";
-// Everything there, the files with the built bytes, each value as the install writes it,
-// and the page class served from the installed DLL.
+// Everything there: the files with the built bytes, the name in the list of programs, the
+// handlers naming the page class, and that class served from the installed DLL.
 void ExpectEverythingInstalled();
 
 // Ended by itself with code 0, after `windows` visible windows that are no message box,
