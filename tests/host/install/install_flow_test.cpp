@@ -127,15 +127,5 @@ TEST(GetFolderPath, GivesTheWholeFolderWithoutItsTrailingBackslash) {
     }
 }
 
-// The NTFS test examines the volume of the Windows folder, and never guesses the current drive.
-TEST(VolumeRootOf, TheDriveOrShareOfTheWindowsFolder) {
-    const struct {
-        std::wstring folder, root;
-    } rows[] = {{L"D:\\WINNT", L"D:\\"}, {L"\\\\server\\share\\WINDOWS", L"\\\\server\\share\\"},
-                {L"\\\\?\\C:\\WINDOWS", L""}, {L"\\WINDOWS", L""}};
-    for (const auto& row : rows)
-        EXPECT_EQ(Narrow(VolumeRootOf(row.folder)), Narrow(row.root)) << Narrow(row.folder);
-}
-
 }  // namespace
 }  // namespace tessaline::testing
