@@ -22,7 +22,6 @@ const std::string kVista =
     "Windows Vista is not supported. At Orvando we do not consider Vista to be a usable product. For support with the "
     "problem of hidden ADS files, please contact Microsoft rather than Orvando. It was their job to provide a tool that "
     "allows Windows users to see the files on their computer.";
-const DWORD kReadOnlyHiddenSystem = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
 std::string Program(const wchar_t* relative) { return "\"" + ToAnsi(BuiltFile(relative)) + "\""; }
 std::wstring Wide(const std::string& path) { return FromAnsi(path.c_str()); }
@@ -181,7 +180,8 @@ TEST_F(Installer, UninstallRemovesWhatItCanSilently) {
         bool loadDll;      // as Explorer holds it once it has shown the page
         std::string state;
     } rows[] = {
-        {"read-only, hidden and system DLLs", true, kReadOnlyHiddenSystem, false, "kivremove.exe"},
+        {"read-only, hidden and system DLLs", true, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM,
+         false, "kivremove.exe"},
         {"Kivrel3.dll loaded by a process", true, FILE_ATTRIBUTE_NORMAL, true, "Kivrel3.dll, kivremove.exe"},
         {"nothing installed", false, 0, false, ""},
     };
@@ -197,7 +197,6 @@ TEST_F(Installer, UninstallRemovesWhatItCanSilently) {
             SetFileAttributesA(Paths().dll.c_str(), row.attributes);
             SetFileAttributesA(Paths().vornex.c_str(), row.attributes);
         }
-        UniqueFile held;
         UniqueLibrary loaded(row.loadDll ? LoadLibraryA(Paths().dll.c_str()) : nullptr);
         ExpectEnd(RunWatched(command), "");
         EXPECT_EQ(InstalledState(), row.state);
