@@ -27,11 +27,7 @@ tessaline_wine_test(NAME wine_streams_page PROGRAM tests/wine/page/page_tests.ex
 tessaline_wine_test(NAME wine_shipped_dll PROGRAM tests/wine/com/shipped_dll_tests.exe FRESH_PREFIX)
 
 # The installer and the uninstaller.
-tessaline_wine_test(NAME wine_modshinstall PROGRAM tests/wine/install/modshinstall_tests.exe FRESH_PREFIX)
-tessaline_wine_test(NAME wine_filesystem_name_stand_in PROGRAM tests/wine/install/filesystem_name_tests.exe)
-tessaline_wine_test(NAME wine_install_uninstall PROGRAM tests/wine/install/install_tests.exe FRESH_PREFIX TIMEOUT 600)
-tessaline_wine_test(NAME wine_f1_window PROGRAM tests/wine/installer/f1_window_tests.exe)
-tessaline_wine_test(NAME wine_kivsetup PROGRAM tests/wine/installer/kivsetup_tests.exe FRESH_PREFIX TIMEOUT 600)
+tessaline_wine_test(NAME wine_installer PROGRAM tests/wine/installer/installer_tests.exe FRESH_PREFIX TIMEOUT 600)
 
 # The whole product, installed through its window and used through the shell.
 tessaline_wine_test(NAME wine_product_cycle PROGRAM tests/wine/e2e/cycle_tests.exe FRESH_PREFIX TIMEOUT 600)

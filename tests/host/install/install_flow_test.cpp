@@ -1,109 +1,68 @@
-// The install flow over the recording system: every closing message, the order of the
-// copies and writes, and where a failure stops it.
+// The install flow over the recording system: each outcome's message after exactly its
+// steps, and the folders it is given. (The Wine program runs the outcomes Wine can stage.)
 #include <gtest/gtest.h>
 
 #include <functional>
 
+#include "FolderPath.h"
 #include "Identity.h"
 #include "RecordingSystem.h"
 
 namespace tessaline::testing {
 namespace {
 
-const std::string kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline";
-const std::string kClsid = TESSALINE_CLSID_PAGE_TEXT;
+const std::string kUninstallKey = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline";
 const std::string kCopyDll = "copy C:\\TEMP\\kvz31\\Kivrel3.dll -> C:\\WINDOWS\\system32\\Kivrel3.dll";
 const std::string kCopyUninstaller = "copy C:\\TEMP\\kvz31\\kivremove.exe -> C:\\WINDOWS\\kivremove.exe";
 const std::string kCopyVornex = "copy C:\\TEMP\\kvz31\\vornex.dll -> C:\\WINDOWS\\system32\\vornex.dll";
-const std::string kWrite1 = "write HKLM\\" + kUninstallKey + "|UninstallString = C:\\WINDOWS\\kivremove.exe";
-const std::string kWrite2 = "write HKLM\\" + kUninstallKey + "|DisplayName = Tessaline Utility";
-const std::string kWrite3 = "write HKCR\\*\\shellex\\PropertySheetHandlers\\Tessaline| = " + kClsid;
-const std::string kWrite4 = "write HKCR\\Folder\\shellex\\PropertySheetHandlers\\Tessaline| = " + kClsid;
+const std::string kWrite1 = "write " + kUninstallKey + "|UninstallString = C:\\WINDOWS\\kivremove.exe";
+const std::string kWrite2 = "write " + kUninstallKey + "|DisplayName = Tessaline Utility";
+const std::string kWrite3 = "write HKCR\\*\\shellex\\PropertySheetHandlers\\Tessaline| = " TESSALINE_CLSID_PAGE_TEXT;
+const std::string kWrite4 = "write HKCR\\Folder\\shellex\\PropertySheetHandlers\\Tessaline| = " TESSALINE_CLSID_PAGE_TEXT;
+// From the System folder by full path, never through the search path; awaited.
 const std::string kRun =
     "run C:\\WINDOWS\\system32\\regsvr32.exe [regsvr32.exe /s C:\\WINDOWS\\system32\\Kivrel3.dll] wait 60000";
 const std::vector<std::string> kFull = {kCopyDll, kCopyUninstaller, kWrite1, kWrite2, kCopyVornex, kWrite3, kWrite4, kRun};
 const std::vector<const wchar_t*> kFullPackage = {L"Kivrel3.dll", L"kivremove.exe", L"vornex.dll"};
 
-// The log line of a write that fails, and what makes it fail.
-std::string Failed(const std::string& write) { return write.substr(0, write.find(" = ")) + " failed"; }
-std::function<void(RecordingSystem&)> FailWrite(const std::string& write) {
-    return [write](RecordingSystem& s) { s.failWrite.insert(write.substr(11, write.find(" = ") - 11)); };
+using Change = std::function<void(RecordingSystem&)>;
+// A write that fails, and its log line.
+Change FailWrite(const std::string& write) {
+    return [write](RecordingSystem& s) { s.failWrite.insert(write.substr(6, write.find(" = ") - 6)); };
 }
-std::function<void(RecordingSystem&)> Answer(ToolRun run) {
+std::string Failed(const std::string& write) { return write.substr(0, write.find(" = ")) + " failed"; }
+Change Answer(ToolRun run) {
     return [run](RecordingSystem& s) { s.toolAnswer = run; };
 }
-
-const std::wstring kComplete = L"Tessaline installation complete.";
-const std::wstring kNotFound = L"Tessaline file not found in TEMP folder. Install failed.";
-const std::wstring kNotCopied = L"Kivrel3.dll could not be copied to the System folder. Close all Explorer windows or "
-                                L"restart Windows, then run the installer again.";
-const std::wstring kUninstallerNotCopied = L"kivremove.exe could not be copied to the Windows folder. Close all "
-                                          L"Explorer windows or restart Windows, then run the installer again.";
-const std::wstring kVornexNotCopied = L"vornex.dll could not be copied to the System folder. Close all Explorer "
-                                     L"windows or restart Windows, then run the installer again.";
-const std::wstring kRegistryFailed =
-    L"Failed writing to Registry. Try running installer again logged on as an Administrator.";
-const std::wstring kInstallFailed =
-    L"Failed to install Tessaline. Try running installer again logged on as an Administrator.";
-const std::wstring kRegisterError = L"Error registering Kivrel3.dll file: regsvr32.exe ";
-const std::wstring kNoFolder = L"Tessaline could not find the Windows, System or Temp folder. Nothing was installed.";
+const std::string kRegisterError = "Error registering Kivrel3.dll file: regsvr32.exe ";
+const std::string kNoFolder = "Tessaline could not find the Windows, System or Temp folder. Nothing was installed.";
 
 TEST(InstallFlow, EachOutcomeEndsInItsMessageAfterExactlyItsSteps) {
-    const std::wstring dll = L"C:\\WINDOWS\\system32\\Kivrel3.dll";
     const struct {
         const char* name;
         std::vector<const wchar_t*> package;
-        std::function<void(RecordingSystem&)> change;
-        std::wstring message;
+        Change change;
+        std::string message;
         std::vector<std::string> log;
     } rows[] = {
-        {"everything succeeds", kFullPackage, nullptr, kComplete, kFull},
-        {"empty package folder", {}, nullptr, kNotFound, {}},
-        {"package without the page DLL", {L"kivremove.exe", L"vornex.dll"}, nullptr, kNotFound, {}},
-        {"package with only the page DLL", {L"Kivrel3.dll"}, nullptr, kComplete, {kCopyDll, kWrite3, kWrite4, kRun}},
-        {"package without the uninstaller", {L"Kivrel3.dll", L"vornex.dll"}, nullptr, kComplete,
-         {kCopyDll, kCopyVornex, kWrite3, kWrite4, kRun}},
-        // A failed write stops the install; nothing done before it is undone.
-        {"UninstallString cannot be written", kFullPackage, FailWrite(kWrite1), kRegistryFailed,
+        {"everything succeeds", kFullPackage, nullptr, "Tessaline installation complete.", kFull},
+        {"package with only the page DLL", {L"Kivrel3.dll"}, nullptr, "Tessaline installation complete.",
+         {kCopyDll, kWrite3, kWrite4, kRun}},
+        {"the uninstall entry cannot be written", kFullPackage, FailWrite(kWrite1),
+         "Failed writing to Registry. Try running installer again logged on as an Administrator.",
          {kCopyDll, kCopyUninstaller, Failed(kWrite1)}},
-        {"DisplayName cannot be written", kFullPackage, FailWrite(kWrite2), kRegistryFailed,
-         {kCopyDll, kCopyUninstaller, kWrite1, Failed(kWrite2)}},
-        {"file handler key cannot be written", kFullPackage, FailWrite(kWrite3), kInstallFailed,
-         {kCopyDll, kCopyUninstaller, kWrite1, kWrite2, kCopyVornex, Failed(kWrite3)}},
-        {"folder handler key cannot be written", kFullPackage, FailWrite(kWrite4), kInstallFailed,
+        {"a handler key cannot be written", kFullPackage, FailWrite(kWrite4),
+         "Failed to install Tessaline. Try running installer again logged on as an Administrator.",
          {kCopyDll, kCopyUninstaller, kWrite1, kWrite2, kCopyVornex, kWrite3, Failed(kWrite4)}},
-        // The tool is awaited, and only an exit code of 0 counts as registered.
-        {"registration tool cannot be started", kFullPackage,
-         Answer(Tool(ToolRun::NotStarted, 0, 2, L"The system cannot find the file specified.")),
-         kRegisterError + L"could not be started: The system cannot find the file specified.", kFull},
-        {"... and the platform has no words for it", kFullPackage, Answer(Tool(ToolRun::NotStarted, 0, 193)),
-         kRegisterError + L"could not be started: error 193.", kFull},
-        {"registration ends with code 5", kFullPackage, Answer(Tool(ToolRun::Ended, 5)),
-         kRegisterError + L"ended with code 5.", kFull},
-        {"registration does not end", kFullPackage, Answer(Tool(ToolRun::NoEnd)),
-         kRegisterError + L"did not end within 60 seconds.", kFull},
-        // A copy that left the old DLL (held by Explorer) stops before any write.
-        {"page DLL copy refused, the old one stays", kFullPackage,
-         [&](RecordingSystem& s) { s.files[dll] = "old Kivrel3.dll"; s.failCopyTo.insert(dll); }, kNotCopied, {kCopyDll}},
-        {"page DLL copy failed, nothing in its place", kFullPackage,
-         [&](RecordingSystem& s) { s.failCopyTo.insert(dll); }, kNotCopied, {kCopyDll}},
-        // Without a folder every path would name the root of the current drive: even a
-        // package found there is not taken.
+        {"regsvr32 cannot be started", kFullPackage, Answer(Tool(ToolRun::NotStarted, L"File not found.")),
+         kRegisterError + "could not be started: File not found.", kFull},
+        {"regsvr32 does not end", kFullPackage, Answer(Tool(ToolRun::NoEnd)),
+         kRegisterError + "did not end within 60 seconds.", kFull},
+        // Without a folder every path would name the root of the current drive.
         {"no Windows folder", kFullPackage, [](RecordingSystem& s) { s.windows = L""; }, kNoFolder, {}},
         {"no System folder", kFullPackage, [](RecordingSystem& s) { s.system = L""; }, kNoFolder, {}},
         {"no Temp folder, a package at the drive's root", {},
          [](RecordingSystem& s) { s.temp = L""; s.AddPackage(kFullPackage); }, kNoFolder, {}},
-        // The other two copies likewise: an uninstall entry naming an old uninstaller, or a
-        // page calling an old vornex.dll, is no install.
-        {"uninstaller copy refused, the old one stays", kFullPackage,
-         [](RecordingSystem& s) {
-             s.files[L"C:\\WINDOWS\\kivremove.exe"] = "old kivremove.exe";
-             s.failCopyTo.insert(L"C:\\WINDOWS\\kivremove.exe");
-         },
-         kUninstallerNotCopied, {kCopyDll, kCopyUninstaller}},
-        {"vornex.dll copy failed, nothing in its place", kFullPackage,
-         [](RecordingSystem& s) { s.failCopyTo.insert(L"C:\\WINDOWS\\system32\\vornex.dll"); }, kVornexNotCopied,
-         {kCopyDll, kCopyUninstaller, kWrite1, kWrite2, kCopyVornex}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -111,24 +70,61 @@ TEST(InstallFlow, EachOutcomeEndsInItsMessageAfterExactlyItsSteps) {
         s.AddPackage(row.package);
         if (row.change)
             row.change(s);
-        EXPECT_EQ(Narrow(InstallFlow(s)), Narrow(row.message));
+        EXPECT_EQ(Narrow(InstallFlow(s)), row.message);
         EXPECT_EQ(s.log, row.log);
     }
 }
 
-// The tool comes from the System folder by full path; the path in its command
-// line is quoted only when it holds a blank (a tab too). The uninstall entry stays unquoted.
-TEST(InstallFlow, FoldersWithBlanks) {
+// regsvr32 would take an unquoted path with a blank for two arguments. The uninstall entry
+// stays unquoted: the system's list of programs runs it as it stands.
+TEST(InstallFlow, QuotesTheDllForRegsvr32InAFolderWithABlank) {
     RecordingSystem s;
     s.windows = L"D:\\My Windows";
     s.system = L"D:\\My Windows\\system 32";
     s.AddPackage(kFullPackage);
-    ASSERT_EQ(Narrow(InstallFlow(s)), Narrow(kComplete));
+    ASSERT_EQ(Narrow(InstallFlow(s)), "Tessaline installation complete.");
     EXPECT_EQ(s.log.back(), "run D:\\My Windows\\system 32\\regsvr32.exe "
                             "[regsvr32.exe /s \"D:\\My Windows\\system 32\\Kivrel3.dll\"] wait 60000");
-    EXPECT_EQ(s.values["HKLM\\" + kUninstallKey + "|UninstallString"], "D:\\My Windows\\kivremove.exe");
-    EXPECT_EQ(Narrow(RegistrationCommand(L"C:\\WIN\tNT\\Kivrel3.dll", false)),
-              "regsvr32.exe /s \"C:\\WIN\tNT\\Kivrel3.dll\"");
+    EXPECT_EQ(s.values[kUninstallKey + "|UninstallString"], "D:\\My Windows\\kivremove.exe");
+}
+
+// The platform's folder queries: the length, or the size needed when the buffer is too small.
+class FolderStandIn final : public FolderQuery {
+public:
+    std::string path;
+    uint32_t Query(FolderKind, char* buffer, uint32_t size) override {
+        if (path.size() + 1 > size)
+            return static_cast<uint32_t>(path.size() + 1);
+        buffer[path.copy(buffer, path.size())] = '\0';
+        return static_cast<uint32_t>(path.size());
+    }
+    // A double-byte code page in miniature: lead byte 0x95 and the byte after it are one character.
+    std::wstring Decode(const std::string& ansi) override {
+        std::wstring out;
+        for (size_t i = 0; i < ansi.size(); ++i)
+            out += ansi[i] == '\x95' && i + 1 < ansi.size() ? wchar_t(0x9500 | static_cast<unsigned char>(ansi[++i]))
+                                                             : wchar_t(static_cast<unsigned char>(ansi[i]));
+        return out;
+    }
+};
+
+TEST(GetFolderPath, GivesTheWholeFolderWithoutItsTrailingBackslash) {
+    const std::string long300 = "C:\\" + std::string(297, 'x');
+    const struct {
+        const char* name;
+        std::string path;
+        std::wstring expected;
+    } rows[] = {
+        {"the Temp folder loses its backslash", "C:\\WINDOWS\\TEMP\\", L"C:\\WINDOWS\\TEMP"},
+        {"a path longer than the buffer is fetched whole", long300 + "\\", std::wstring(long300.begin(), long300.end())},
+        {"a double-byte character whose second byte is a backslash stays", "C:\\\x95\\", L"C:\\\x955C"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        FolderStandIn platform;
+        platform.path = row.path;
+        EXPECT_EQ(FolderPathFrom(platform, 2), row.expected);
+    }
 }
 
 }  // namespace

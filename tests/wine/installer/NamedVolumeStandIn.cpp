@@ -1,26 +1,20 @@
-// Stand-in for the volume query of a test build of kivsetup: the file-system name is what
-// follows the program's name on its command line, "" when nothing does; "/fail" makes the
-// query fail. Test builds only: the shipped program reads no arguments.
+// Stand-in for the volume query of a test build of kivsetup: the volume that holds the
+// Windows folder has the file system named after the program's name on its command line;
+// any other volume cannot be queried. Test builds only: the shipped program reads no arguments.
 #include <cstring>
 
 #include "VolumeQuery.h"
 
 namespace tessaline {
 
-BOOL QueryVolumeInformation(LPCSTR, LPSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPSTR fileSystem, DWORD fileSystemSize) {
-    const char* rest = GetCommandLineA();
-    if (*rest == '"') {
-        rest = std::strchr(rest + 1, '"');
-        rest = rest ? rest + 1 : "";
-    } else {
-        while (*rest && *rest != ' ')
-            ++rest;
-    }
-    while (*rest == ' ')
-        ++rest;
-    if (std::strcmp(rest, "/fail") == 0)
+BOOL QueryVolumeInformation(LPCSTR root, LPSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPSTR fileSystem, DWORD fileSystemSize) {
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    if (!root || std::strlen(root) != 3 || CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, root, 3, windows, 3) != 2)
         return FALSE;
-    lstrcpynA(fileSystem, rest, static_cast<int>(fileSystemSize));
+    const char* rest = GetCommandLineA();
+    rest = *rest == '"' ? std::strchr(rest + 1, '"') + 1 : rest + std::strcspn(rest, " ");
+    lstrcpynA(fileSystem, rest + std::strspn(rest, " "), static_cast<int>(fileSystemSize));
     return TRUE;
 }
 

@@ -1,8 +1,7 @@
 #include "InstallChecks.h"
 
 #include <gtest/gtest.h>
-
-#include <vector>
+#include <shlwapi.h>
 
 #include "Identity.h"
 #include "TestFiles.h"
@@ -15,34 +14,37 @@ namespace {
 const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline";
 const char kFileHandlerKey[] = "*\\shellex\\PropertySheetHandlers\\Tessaline";
 const char kFolderHandlerKey[] = "Folder\\shellex\\PropertySheetHandlers\\Tessaline";
-const char kPageClsid[] = TESSALINE_CLSID_PAGE_TEXT;
-const std::string kPageClassKey = std::string("CLSID\\") + kPageClsid;
+const char kPageClassKey[] = "CLSID\\" TESSALINE_CLSID_PAGE_TEXT;
 
-// Each built file of the package and where the install puts it.
+// Each built file of the package, its name there and where the install puts it.
 const struct {
     const wchar_t* built;
+    const char* name;
     std::string InstallPaths::*installed;
 } kPackage[] = {
-    {L"page\\Kivrel3.dll", &InstallPaths::dll},
-    {L"vornex\\vornex.dll", &InstallPaths::vornex},
-    {L"uninstaller\\kivremove.exe", &InstallPaths::uninstaller},
+    {L"page\\Kivrel3.dll", "Kivrel3.dll", &InstallPaths::dll},
+    {L"vornex\\vornex.dll", "vornex.dll", &InstallPaths::vornex},
+    {L"uninstaller\\kivremove.exe", "kivremove.exe", &InstallPaths::uninstaller},
 };
+
+// Each key an install leaves: the three the install writes and the page DLL's class.
+const struct {
+    HKEY root;
+    const char* key;
+    const char* label;
+} kKeys[] = {{HKEY_LOCAL_MACHINE, kUninstallKey, "entry"},
+             {HKEY_CLASSES_ROOT, kFileHandlerKey, "file handler"},
+             {HKEY_CLASSES_ROOT, kFolderHandlerKey, "folder handler"},
+             {HKEY_CLASSES_ROOT, kPageClassKey, "class"}};
 
 std::string Folder(UINT(WINAPI* query)(LPSTR, UINT)) {
     char buffer[MAX_PATH] = {};
     return std::string(buffer, query(buffer, MAX_PATH));
 }
 
-std::string NameOf(const wchar_t* built) { return ToAnsi(built).substr(ToAnsi(built).rfind('\\')); }
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-void ExpectEnded(const WatchedOutcome& run, size_t windows) {
-    ASSERT_TRUE(run.started) << "did not start";
-    ASSERT_TRUE(run.ended) << "did not end; message boxes seen: " << run.boxes.size();
-    EXPECT_EQ(run.exitCode, 0u);
-    EXPECT_EQ(run.otherWindows.size(), windows) << "windows other than message boxes, the first: "
-                                                << (run.otherWindows.empty() ? "" : ClassOf(run.otherWindows[0]));
+void DeleteAnyway(const std::string& path) {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
 }
 
 }  // namespace
@@ -61,106 +63,55 @@ const InstallPaths& Paths() {
 void MakePackage() {
     CreateDirectoryA(Paths().package.c_str(), nullptr);
     for (const auto& file : kPackage)
-        ASSERT_TRUE(CopyFileW(BuiltFile(file.built).c_str(), FromAnsi((Paths().package + NameOf(file.built)).c_str()).c_str(),
+        ASSERT_TRUE(CopyFileW(BuiltFile(file.built).c_str(), FromAnsi((Paths().package + "\\" + file.name).c_str()).c_str(),
                               FALSE))
-            << ToAnsi(file.built) << ": error " << GetLastError();
+            << file.name << ": error " << GetLastError();
 }
 
-void RemovePackage() {
+void RemoveEverything() {
     for (const auto& file : kPackage) {
-        const std::string path = Paths().package + NameOf(file.built);
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
+        DeleteAnyway(Paths().package + "\\" + file.name);
+        DeleteAnyway(Paths().*file.installed);
     }
     RemoveDirectoryA(Paths().package.c_str());
+    for (const auto& key : kKeys)
+        SHDeleteKeyA(key.root, key.key);
+}
+
+std::string InstalledState() {
+    std::string state;
+    const auto add = [&state](bool there, const char* label) {
+        if (there)
+            state += (state.empty() ? "" : ", ") + std::string(label);
+    };
+    for (const auto& file : kPackage)
+        add(GetFileAttributesA((Paths().*file.installed).c_str()) != INVALID_FILE_ATTRIBUTES, file.name);
+    for (const auto& key : kKeys)
+        add(KeyExists(key.root, key.key), key.label);
+    return state;
 }
 
 void ExpectEverythingInstalled() {
-    for (const auto& file : kPackage) {
-        const std::string& installed = Paths().*file.installed;
-        SCOPED_TRACE(installed);
-        EXPECT_EQ(ReadBytes(FromAnsi(installed.c_str())), ReadBytes(BuiltFile(file.built))) << "the built file's bytes";
-        const DWORD attributes = GetFileAttributesA(installed.c_str());
-        EXPECT_EQ(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), 0u) << "attributes " << attributes;
-    }
-    const struct {
-        HKEY root;
-        const char* key;
-        const char* name;
-        std::string data;
-    } values[] = {
-        {HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString", Paths().uninstaller},
-        {HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName", "Tessaline Utility"},
-        {HKEY_CLASSES_ROOT, kFileHandlerKey, "", kPageClsid},
-        {HKEY_CLASSES_ROOT, kFolderHandlerKey, "", kPageClsid},
-    };
-    for (const auto& value : values) {
-        SCOPED_TRACE(std::string(value.key) + "|" + value.name);
-        const RegText read = ReadRegText(value.root, value.key, value.name);
-        EXPECT_EQ(read.status, ERROR_SUCCESS);
-        EXPECT_EQ(read.type, DWORD(REG_SZ));
-        EXPECT_EQ(read.text(), value.data);
-    }
-    const std::string server = ReadRegText(HKEY_CLASSES_ROOT, kPageClassKey + "\\InprocServer32", "").text();
-    EXPECT_EQ(lstrcmpiA(server.c_str(), Paths().dll.c_str()), 0)
-        << "the page class's server: expected " << Paths().dll << ", got " << server;
+    EXPECT_EQ(InstalledState(), kEverything);
+    for (const auto& file : kPackage)
+        EXPECT_EQ(ReadBytes(FromAnsi((Paths().*file.installed).c_str())), ReadBytes(BuiltFile(file.built))) << file.name;
+    // (The uninstall test runs the UninstallString as the list of programs does.)
+    EXPECT_EQ(ReadRegText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName").text(), "Tessaline Utility");
+    for (const char* key : {kFileHandlerKey, kFolderHandlerKey})
+        EXPECT_EQ(ReadRegText(HKEY_CLASSES_ROOT, key, "").text(), TESSALINE_CLSID_PAGE_TEXT) << key;
+    const std::string server = ReadRegText(HKEY_CLASSES_ROOT, std::string(kPageClassKey) + "\\InprocServer32", "").text();
+    EXPECT_EQ(lstrcmpiA(server.c_str(), Paths().dll.c_str()), 0) << "the page class's server: " << server;
 }
 
-void ExpectNothingInstalled(bool uninstallerStays) {
-    for (const std::string& file : {Paths().dll, Paths().vornex})
-        EXPECT_FALSE(Exists(file)) << file;
-    EXPECT_EQ(Exists(Paths().uninstaller), uninstallerStays) << Paths().uninstaller;
-    for (const auto& [root, key] : {std::pair{HKEY_LOCAL_MACHINE, std::string(kUninstallKey)},
-                                    {HKEY_CLASSES_ROOT, kFileHandlerKey},
-                                    {HKEY_CLASSES_ROOT, kFolderHandlerKey},
-                                    {HKEY_CLASSES_ROOT, kPageClassKey}})
-        EXPECT_FALSE(KeyExists(root, key)) << key;
-}
-
-void ExpectSilentEnd(const WatchedOutcome& run, size_t windows) {
-    ExpectEnded(run, windows);
-    EXPECT_TRUE(run.boxes.empty()) << "showed a message: " << run.boxes.front().text;
-}
-
-void ExpectClosingMessage(const WatchedOutcome& run, const std::string& text, size_t windows) {
-    ExpectEnded(run, windows);
-    ASSERT_EQ(run.boxes.size(), 1u);
-    const MessageBoxRead& box = run.boxes.front();
-    EXPECT_EQ(box.text, text);
-    EXPECT_EQ(box.title, "Tessaline Installation");
-    EXPECT_TRUE(box.okOnly) << "one OK button";
-    EXPECT_TRUE(box.hasIcon) << "the information icon";
-}
-
-VersionRecord ReadVersionRecord(const std::wstring& file) {
-    VersionRecord record;
-    DWORD ignored = 0;
-    std::vector<char> info(GetFileVersionInfoSizeW(file.c_str(), &ignored));
-    if (info.empty() || !GetFileVersionInfoW(file.c_str(), 0, static_cast<DWORD>(info.size()), info.data()))
-        return record;
-    void* value = nullptr;
-    UINT size = 0;
-    if (VerQueryValueA(info.data(), "\\", &value, &size) && size >= sizeof(VS_FIXEDFILEINFO)) {
-        const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
-        char text[80];
-        wsprintfA(text, "file %u.%u.%u.%u, product %u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS),
-                  LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS),
-                  HIWORD(fixed->dwProductVersionMS), LOWORD(fixed->dwProductVersionMS),
-                  HIWORD(fixed->dwProductVersionLS), LOWORD(fixed->dwProductVersionLS));
-        record.fixed = text;
+void ExpectEnd(const WatchedOutcome& run, const std::string& message, size_t windows) {
+    ASSERT_TRUE(run.ended) << "did not start or end; message boxes seen: " << run.boxes.size();
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_EQ(run.otherWindows.size(), windows) << "windows other than message boxes";
+    ASSERT_EQ(run.boxes.size(), message.empty() ? 0u : 1u) << "the first: " << (run.boxes.empty() ? "" : run.boxes[0].text);
+    if (!message.empty()) {
+        EXPECT_EQ(run.boxes[0].text, message);
+        EXPECT_EQ(run.boxes[0].title, "Tessaline Installation");
     }
-    if (VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", &value, &size) && size == 4) {
-        char text[16];
-        wsprintfA(text, "%04X %04X", static_cast<WORD*>(value)[0], static_cast<WORD*>(value)[1]);
-        record.translation = text;
-    }
-    for (const char* name : {"Comments", "CompanyName", "FileDescription", "FileVersion", "InternalName",
-                             "LegalCopyright", "OriginalFilename", "ProductName", "ProductVersion"}) {
-        const std::string query = std::string("\\StringFileInfo\\040904B0\\") + name;
-        if (VerQueryValueA(info.data(), query.c_str(), &value, &size) && value)
-            record.strings[name] = static_cast<const char*>(value);
-    }
-    return record;
 }
 
 }  // namespace tessaline::testing

@@ -1,10 +1,9 @@
-// What the installer-side tests share: the package folder, the installed state read back,
-// how a watched program ended, and a program's version record.
+// What the installer-side tests share: the package and where an install puts it, the
+// keys it writes, the installed state read back, and how a watched program ended.
 #pragma once
 
 #include <windows.h>
 
-#include <map>
 #include <string>
 
 #include "WatchedRun.h"
@@ -20,24 +19,20 @@ const InstallPaths& Paths();
 
 // The package folder holding the built Kivrel3.dll, kivremove.exe and vornex.dll.
 void MakePackage();
-void RemovePackage();
+// No package, no installed file, no key of Tessaline's: the prefix as before any install.
+void RemoveEverything();
 
-// The three files hold the built bytes and are neither read-only nor hidden, the four
-// values are written and the page DLL registered its class.
+// What of Tessaline's is there, in the order "Kivrel3.dll, vornex.dll, kivremove.exe,
+// entry, file handler, folder handler, class" (the page class registered); "" for nothing.
+std::string InstalledState();
+inline const char kEverything[] =
+    "Kivrel3.dll, vornex.dll, kivremove.exe, entry, file handler, folder handler, class";
+// Everything there: the files with the built bytes, the name in the list of programs, the
+// handlers naming the page class, and that class served from the installed DLL.
 void ExpectEverythingInstalled();
-// No file and no key of Tessaline's; kivremove.exe does not delete itself, so it may stay.
-void ExpectNothingInstalled(bool uninstallerStays = false);
 
-// Ended by itself with code 0, after `windows` visible windows that are no message box.
-void ExpectSilentEnd(const WatchedOutcome& run, size_t windows = 0);
-// As ExpectSilentEnd, but closed by exactly one message of the installer's with this text.
-void ExpectClosingMessage(const WatchedOutcome& run, const std::string& text, size_t windows = 0);
-
-struct VersionRecord {
-    std::string fixed;        // "file 1.9.0.501, product 1.9.0.501"
-    std::string translation;  // "0409 04B0"
-    std::map<std::string, std::string> strings;  // the usual names found in that block
-};
-VersionRecord ReadVersionRecord(const std::wstring& file);
+// Ended by itself with code 0, after `windows` visible windows that are no message box,
+// closed by exactly one message of the installer's with this text ("": by none).
+void ExpectEnd(const WatchedOutcome& run, const std::string& message, size_t windows = 0);
 
 }  // namespace tessaline::testing

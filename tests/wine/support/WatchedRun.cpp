@@ -21,31 +21,7 @@ BOOL CALLBACK CollectVisible(HWND window, LPARAM lParam) {
     return TRUE;
 }
 
-BOOL CALLBACK FindIcon(HWND child, LPARAM lParam) {
-    if (lstrcmpiA(ClassOf(child).c_str(), "Static") == 0 &&
-        (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && SendMessageA(child, STM_GETICON, 0, 0) != 0)
-        *reinterpret_cast<bool*>(lParam) = true;
-    return TRUE;
-}
-
-MessageBoxRead ReadBox(HWND box) {
-    MessageBoxRead read;
-    read.owner = GetWindow(box, GW_OWNER);
-    read.title = TextOf(box);
-    read.text = TextOf(GetDlgItem(box, 0xFFFF));
-    read.okOnly = GetDlgItem(box, IDOK) != nullptr && GetDlgItem(box, IDCANCEL) == nullptr &&
-                  GetDlgItem(box, IDYES) == nullptr && GetDlgItem(box, IDNO) == nullptr;
-    EnumChildWindows(box, FindIcon, reinterpret_cast<LPARAM>(&read.hasIcon));
-    return read;
-}
-
 }  // namespace
-
-std::string ClassOf(HWND window) {
-    char name[128] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
 
 std::string TextOf(HWND window) {
     char text[8192] = {};
@@ -63,9 +39,10 @@ WatchedOutcome RunWatched(const std::string& commandLine, const WindowVisitor& v
     PROCESS_INFORMATION info = {};
     if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
         return outcome;
-    outcome.started = true;
     UniqueHandleNull process(info.hProcess);
     UniqueHandleNull thread(info.hThread);
+    // Another process's new windows send no message here: look for them while waiting.
+    // Another process's new windows send no message here: look for them while waiting.
     std::set<HWND> seen;
     const DWORD start = GetTickCount();
     while (WaitForSingleObject(process.get(), 50) == WAIT_TIMEOUT) {
@@ -79,8 +56,10 @@ WatchedOutcome RunWatched(const std::string& commandLine, const WindowVisitor& v
         for (HWND window : search.found) {
             if (!seen.insert(window).second)
                 continue;
-            if (ClassOf(window) == "#32770") {
-                outcome.boxes.push_back(ReadBox(window));
+            char name[16] = {};
+            GetClassNameA(window, name, sizeof name);
+            if (lstrcmpA(name, "#32770") == 0) {
+                outcome.boxes.push_back({TextOf(window), TextOf(GetDlgItem(window, 0xFFFF))});
                 PostMessageA(window, WM_COMMAND, IDOK, 0);
                 continue;
             }

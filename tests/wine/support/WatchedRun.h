@@ -11,15 +11,11 @@
 namespace tessaline::testing {
 
 struct MessageBoxRead {
-    HWND owner = nullptr;
     std::string title;
     std::string text;
-    bool okOnly = false;   // one button, OK
-    bool hasIcon = false;  // Wine loads the icon in the box's process: only its presence shows
 };
 
 struct WatchedOutcome {
-    bool started = false;
     bool ended = false;
     DWORD exitCode = STILL_ACTIVE;
     std::vector<MessageBoxRead> boxes;
@@ -33,7 +29,6 @@ using WindowVisitor = std::function<void(HWND window)>;
 WatchedOutcome RunWatched(const std::string& commandLine, const WindowVisitor& visit = nullptr,
                           DWORD timeoutMs = 120000);
 
-std::string ClassOf(HWND window);
 std::string TextOf(HWND window);  // WM_GETTEXT, which reaches other processes too
 
 }  // namespace tessaline::testing
