@@ -66,7 +66,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         return 2;  // usage: stream_page_demo MARKER-FOLDER
     g_markers = argv[1];
 
-    const std::string installed = InstallThroughF1();
+    const std::string installed = InstallTheProduct();
     if (!installed.empty())
         return Fail(installed);
 

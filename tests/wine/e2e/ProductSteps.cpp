@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "InstallChecks.h"
 #include "TestFiles.h"
 #include "WatchedRun.h"
 
@@ -40,25 +41,10 @@ void CALLBACK Step(HWND, UINT, UINT_PTR, DWORD) {
 
 }  // namespace
 
-std::string InstallThroughF1() {
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring package = std::wstring(temp) + L"kvz31";
-    CreateDirectoryW(package.c_str(), nullptr);
-    const struct {
-        const wchar_t* built;
-        const wchar_t* packaged;
-    } files[] = {{L"tests\\wine\\com\\xp\\Kivrel3.dll", L"Kivrel3.dll"},
-                 {L"uninstaller\\kivremove.exe", L"kivremove.exe"},
-                 {L"vornex\\vornex.dll", L"vornex.dll"}};
-    for (const auto& f : files)
-        if (!CopyFileW(BuiltFile(f.built).c_str(), (package + L"\\" + f.packaged).c_str(), FALSE))
-            return "cannot put " + Narrow(f.built) + " into the package";
-
-    const auto run = RunWatched(Narrow(BuiltFile(L"tests\\wine\\installer\\kivsetup_xp.exe")), [](HWND f1) {
-        SendMessageA(FindWindowExA(f1, nullptr, "Button", "I accept license."), BM_CLICK, 0, 0);
-        PostMessageA(FindWindowExA(f1, nullptr, "Button", "Install"), BM_CLICK, 0, 0);
-    });
+std::string InstallTheProduct() {
+    if (!MakePackageWith(L"tests\\wine\\com\\xp\\Kivrel3.dll"))
+        return "cannot make the package";
+    const WatchedOutcome run = InstallThroughF1();
     if (!run.ended)
         return "the installer did not end";
     if (run.boxes.size() != 1)

@@ -14,7 +14,7 @@ namespace tessaline::testing {
 // Puts the XP-facts build of the product into %TEMP%\kvz31, as the distribution package
 // unpacks it, and installs through kivsetup's window with the terms accepted. "" when the
 // installer ended with "Tessaline installation complete.", otherwise what it did instead.
-std::string InstallThroughF1();
+std::string InstallTheProduct();
 
 // Opens the shell's own Properties dialog of `item` as Explorer does (the item's context
 // menu in its parent folder, verb "properties"); the shell adds the pages of every handler

@@ -7,11 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "Identity.h"
+#include "InstallChecks.h"
 #include "PageHarness.h"
 #include "ProductSteps.h"
 #include "TestFiles.h"
-#include "TestRegistry.h"
 #include "WatchedRun.h"
 
 namespace tessaline {
@@ -20,25 +19,7 @@ namespace {
 using testing::PathExists;
 using testing::Sheet;
 using testing::StreamPath;
-using testing::SystemFile;
 using testing::WriteBytes;
-
-const std::string kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline";
-
-// Everything of Tessaline that an install leaves in the registry.
-const struct {
-    HKEY root;
-    const char* key;
-} kTessalineKeys[] = {
-    {HKEY_CLASSES_ROOT, "*\\shellex\\PropertySheetHandlers\\Tessaline"},
-    {HKEY_CLASSES_ROOT, "Folder\\shellex\\PropertySheetHandlers\\Tessaline"},
-    {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline"},
-    {HKEY_CLASSES_ROOT, "CLSID\\" TESSALINE_CLSID_PAGE_TEXT},
-    {HKEY_CLASSES_ROOT, "CLSID\\" TESSALINE_CLSID_CLSDROPFILES_TEXT},
-    {HKEY_CLASSES_ROOT, "TypeLib\\" TESSALINE_LIBID_TESSALINE3_TEXT},
-    {HKEY_CLASSES_ROOT, "Interface\\" TESSALINE_IID_PAGE_TEXT},
-    {HKEY_CLASSES_ROOT, "Interface\\" TESSALINE_IID_CLSDROPFILES_TEXT},
-};
 
 // The user's items, at places both processes of this program know.
 std::wstring Item(const wchar_t* name) {
@@ -98,9 +79,8 @@ TEST(ShellDialog, DISABLED_StreamsTabsOfAFileAndAFolder) {
 }
 
 TEST(ProductCycle, InstallUseThroughTheShellAndRemove) {
-    ASSERT_EQ(testing::InstallThroughF1(), "");
-    for (const auto& k : kTessalineKeys)
-        EXPECT_TRUE(testing::KeyExists(k.root, k.key)) << k.key;
+    ASSERT_EQ(testing::InstallTheProduct(), "");
+    EXPECT_EQ(testing::InstalledState(), testing::kEverything);
 
     CreateDirectoryW(Item(L"").c_str(), nullptr);
     CreateDirectoryW(kFolder.c_str(), nullptr);
@@ -117,14 +97,8 @@ TEST(ProductCycle, InstallUseThroughTheShellAndRemove) {
         << "run that test alone to see its failures";
     EXPECT_TRUE(PathExists(Item(L"dialogs-shown")));
 
-    const auto run = testing::RunWatched(testing::ReadRegText(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString").text());
-    EXPECT_TRUE(run.ended);
-    EXPECT_TRUE(run.boxes.empty());
-    EXPECT_TRUE(run.otherWindows.empty());
-    for (const auto& k : kTessalineKeys)
-        EXPECT_FALSE(testing::KeyExists(k.root, k.key)) << k.key;
-    EXPECT_FALSE(PathExists(SystemFile(L"Kivrel3.dll")));
-    EXPECT_FALSE(PathExists(SystemFile(L"vornex.dll")));
+    testing::ExpectEnd(testing::RunWatched(testing::Paths().uninstaller), "");
+    EXPECT_EQ(testing::InstalledState(), "kivremove.exe") << "the uninstaller stays, as Windows expects";
     EXPECT_TRUE(PathExists(StreamPath(kDownload, L"comment"))) << "the user's data stays";
 }
 

@@ -29,16 +29,6 @@ std::wstring Wide(const std::string& path) { return FromAnsi(path.c_str()); }
 void Click(HWND f1, int id) { SendMessageA(GetDlgItem(f1, id), BM_CLICK, 0, 0); }
 bool Enabled(HWND f1, int id) { return IsWindowEnabled(GetDlgItem(f1, id)) != FALSE; }
 
-// The test build that reports Windows XP, through F1 as a user installs: accept, Install.
-WatchedOutcome InstallThroughF1(const std::function<void(HWND)>& meanwhile = nullptr) {
-    return RunWatched(Program(L"tests\\wine\\installer\\kivsetup_xp.exe"), [&](HWND f1) {
-        Click(f1, kOp1Accept);
-        PostMessageA(GetDlgItem(f1, kBOK), BM_CLICK, 0, 0);
-        if (meanwhile)
-            meanwhile(f1);
-    });
-}
-
 class Installer : public ::testing::Test {
 protected:
     void SetUp() override { RemoveEverything(); }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 
+#include "F1.h"
 #include "Identity.h"
 #include "TestFiles.h"
 #include "TestRegistry.h"
@@ -60,12 +61,27 @@ const InstallPaths& Paths() {
     return paths;
 }
 
-void MakePackage() {
+bool MakePackageWith(const wchar_t* pageDll) {
     CreateDirectoryA(Paths().package.c_str(), nullptr);
-    for (const auto& file : kPackage)
-        ASSERT_TRUE(CopyFileW(BuiltFile(file.built).c_str(), FromAnsi((Paths().package + "\\" + file.name).c_str()).c_str(),
-                              FALSE))
-            << file.name << ": error " << GetLastError();
+    bool made = true;
+    for (const auto& file : kPackage) {
+        const wchar_t* built = file.installed == &InstallPaths::dll ? pageDll : file.built;
+        if (!CopyFileW(BuiltFile(built).c_str(), FromAnsi((Paths().package + "\\" + file.name).c_str()).c_str(), FALSE)) {
+            ADD_FAILURE() << file.name << ": error " << GetLastError();
+            made = false;
+        }
+    }
+    return made;
+}
+
+WatchedOutcome InstallThroughF1(const std::function<void(HWND)>& meanwhile) {
+    const std::string program = "\"" + ToAnsi(BuiltFile(L"tests\\wine\\installer\\kivsetup_xp.exe")) + "\"";
+    return RunWatched(program, [&](HWND f1) {
+        SendMessageA(GetDlgItem(f1, kOp1Accept), BM_CLICK, 0, 0);
+        PostMessageA(GetDlgItem(f1, kBOK), BM_CLICK, 0, 0);
+        if (meanwhile)
+            meanwhile(f1);
+    });
 }
 
 void RemoveEverything() {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "WatchedRun.h"
@@ -17,8 +18,14 @@ struct InstallPaths {
 };
 const InstallPaths& Paths();
 
-// The package folder holding the built Kivrel3.dll, kivremove.exe and vornex.dll.
-void MakePackage();
+// The package folder holding the built Kivrel3.dll (the shipped one, or the given build of
+// it), kivremove.exe and vornex.dll; false when a file could not be put there.
+bool MakePackageWith(const wchar_t* pageDll);
+inline void MakePackage() { MakePackageWith(L"page\\Kivrel3.dll"); }
+
+// The test build that reports Windows XP, through F1 as a user installs: accept, Install;
+// `meanwhile` then sees F1 while the install runs.
+WatchedOutcome InstallThroughF1(const std::function<void(HWND)>& meanwhile = nullptr);
 // No package, no installed file, no key of Tessaline's: the prefix as before any install.
 void RemoveEverything();
 
