@@ -42,7 +42,6 @@ WatchedOutcome RunWatched(const std::string& commandLine, const WindowVisitor& v
     UniqueHandleNull process(info.hProcess);
     UniqueHandleNull thread(info.hThread);
     // Another process's new windows send no message here: look for them while waiting.
-    // Another process's new windows send no message here: look for them while waiting.
     std::set<HWND> seen;
     const DWORD start = GetTickCount();
     while (WaitForSingleObject(process.get(), 50) == WAIT_TIMEOUT) {
