@@ -20,15 +20,11 @@ using AddPropertyPageFn = BOOL(WINAPI*)(LPFNADDPROPSHEETPAGE, HPROPSHEETPAGE, LP
 // vornex.dll ships beside this DLL and is loaded from there by its full path: through the
 // search path, a copy planted in Explorer's current folder would run inside Explorer.
 std::string VornexPath() {
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(g_module, path, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
+    std::string path;
+    if (FAILED(ModulePath(g_module, path)))
         return std::string();
-    std::string folder(path, n);
-    const size_t slash = folder.find_last_of('\\');
-    if (slash == std::string::npos)
-        return std::string();
-    return folder.substr(0, slash + 1) + "vornex.dll";
+    const size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1) + "vornex.dll";
 }
 
 // vornex.dll is loaded for the call and freed after it: nothing of it is needed once the

@@ -33,17 +33,6 @@ void Note(HRESULT& result, HRESULT step) {
 
 HRESULT FromWin32(LONG error) { return error == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(error); }
 
-HRESULT ModulePath(HMODULE module, std::string& path) {
-    char buffer[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(module, buffer, MAX_PATH);
-    if (n == 0)
-        return HRESULT_FROM_WIN32(GetLastError());
-    if (n >= MAX_PATH)
-        return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
-    path.assign(buffer, n);
-    return S_OK;
-}
-
 HRESULT SetText(HKEY key, const char* name, const std::string& value) {
     return FromWin32(RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                                     static_cast<DWORD>(value.size() + 1)));
@@ -151,16 +140,16 @@ HRESULT OwnTypeLib(ITypeLib** library) {
     return S_OK;
 }
 
-// The vtable half of a dual interface: ITypeInfo::Invoke must call through the vtable,
-// not back into IDispatch::Invoke.
-HRESULT VtableHalf(ITypeInfo* dispatchHalf, ITypeInfo** info) {
+// The vtable half of a dual interface, counted: ITypeInfo::Invoke must call through the
+// vtable, not back into IDispatch::Invoke. A plain dispatch interface answers for itself.
+ITypeInfo* VtableHalf(ITypeInfo* dispatchHalf) {
     HREFTYPE vtableHalf = 0;
-    if (FAILED(dispatchHalf->GetRefTypeOfImplType(static_cast<UINT>(-1), &vtableHalf)) ||
-        FAILED(dispatchHalf->GetRefTypeInfo(vtableHalf, info))) {
-        dispatchHalf->AddRef();  // a plain dispatch interface answers for itself
-        *info = dispatchHalf;
-    }
-    return S_OK;
+    ITypeInfo* info = nullptr;
+    if (SUCCEEDED(dispatchHalf->GetRefTypeOfImplType(static_cast<UINT>(-1), &vtableHalf)) &&
+        SUCCEEDED(dispatchHalf->GetRefTypeInfo(vtableHalf, &info)))
+        return info;
+    dispatchHalf->AddRef();
+    return dispatchHalf;
 }
 
 }  // namespace
@@ -202,9 +191,7 @@ HRESULT DualTypeInfo(REFIID iid, ITypeInfo** info) {
         hr = library->GetTypeInfoOfGuid(iid, found.put());
         if (FAILED(hr))
             return hr;
-        ITypeInfo* vtable = nullptr;
-        VtableHalf(found.get(), &vtable);
-        KeepFirst(g_dualInfos[slot], vtable);
+        KeepFirst(g_dualInfos[slot], VtableHalf(found.get()));
     }
     *info = g_dualInfos[slot];
     return S_OK;

@@ -78,6 +78,17 @@ HINSTANCE g_module = nullptr;
 void LockModule() { InterlockedIncrement(&g_liveObjects); }
 void UnlockModule() { InterlockedDecrement(&g_liveObjects); }
 
+HRESULT ModulePath(HMODULE module, std::string& path) {
+    char buffer[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(module, buffer, MAX_PATH);
+    if (n == 0)
+        return HRESULT_FROM_WIN32(GetLastError());
+    if (n >= MAX_PATH)
+        return HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER);
+    path.assign(buffer, n);
+    return S_OK;
+}
+
 }  // namespace tessaline
 
 using namespace tessaline;
