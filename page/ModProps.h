@@ -16,7 +16,6 @@ namespace tessaline {
 constexpr short kTrue = -1;  // truth values of the page state are 16-bit, true -1
 constexpr short kFalse = 0;
 
-
 // One live Streams page: made at WM_INITDIALOG, freed at WM_DESTROY. A host may show two
 // of our pages on one thread (the shell does for a folder), so each keeps its own.
 struct PageState {
