@@ -189,8 +189,8 @@ TEST(ShippedDll, RegistrationWritesOnlyItsOwnKeysAndTakesThemAllBack) {
     ASSERT_EQ(regsvr32(L"/s"), 0) << "3: not loadable, 4: no DllRegisterServer, 5: it failed";
     for (const char* clsid : {TESSALINE_CLSID_PAGE_TEXT, TESSALINE_CLSID_CLSDROPFILES_TEXT}) {
         const std::string server = std::string("CLSID\\") + clsid + "\\InprocServer32";
-        EXPECT_EQ(ReadRegText(HKEY_CLASSES_ROOT, server, "").text(), ToAnsi(dll)) << clsid;
-        EXPECT_EQ(ReadRegText(HKEY_CLASSES_ROOT, server, "ThreadingModel").text(), "Apartment") << clsid;
+        EXPECT_EQ(ReadRegText(HKEY_CLASSES_ROOT, server, ""), ToAnsi(dll)) << clsid;
+        EXPECT_EQ(ReadRegText(HKEY_CLASSES_ROOT, server, "ThreadingModel"), "Apartment") << clsid;
     }
     CoInitialize(nullptr);
     IDispatch* list = nullptr;

@@ -183,7 +183,7 @@ TEST_F(Installer, UninstallRemovesWhatItCanSilently) {
             MakePackage();
             ExpectEnd(InstallThroughF1(), kComplete, 1);
             command = ReadRegText(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline",
-                                  "UninstallString").text();
+                                  "UninstallString");
             SetFileAttributesA(Paths().dll.c_str(), row.attributes);
             SetFileAttributesA(Paths().vornex.c_str(), row.attributes);
         }

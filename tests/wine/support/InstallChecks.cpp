@@ -112,10 +112,10 @@ void ExpectEverythingInstalled() {
     for (const auto& file : kPackage)
         EXPECT_EQ(ReadBytes(FromAnsi((Paths().*file.installed).c_str())), ReadBytes(BuiltFile(file.built))) << file.name;
     // (The uninstall test runs the UninstallString as the list of programs does.)
-    EXPECT_EQ(ReadRegText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName").text(), "Tessaline Utility");
+    EXPECT_EQ(ReadRegText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayName"), "Tessaline Utility");
     for (const char* key : {kFileHandlerKey, kFolderHandlerKey})
-        EXPECT_EQ(ReadRegText(HKEY_CLASSES_ROOT, key, "").text(), TESSALINE_CLSID_PAGE_TEXT) << key;
-    const std::string server = ReadRegText(HKEY_CLASSES_ROOT, std::string(kPageClassKey) + "\\InprocServer32", "").text();
+        EXPECT_EQ(ReadRegText(HKEY_CLASSES_ROOT, key, ""), TESSALINE_CLSID_PAGE_TEXT) << key;
+    const std::string server = ReadRegText(HKEY_CLASSES_ROOT, std::string(kPageClassKey) + "\\InprocServer32", "");
     EXPECT_EQ(lstrcmpiA(server.c_str(), Paths().dll.c_str()), 0) << "the page class's server: " << server;
 }
 
