@@ -1,67 +1,224 @@
-// Hosts Streams pages in a modeless property sheet on the calling thread and presses on
-// their controls as a user's hand would.
+// Hosts Streams pages in a property sheet on the calling thread and presses on their
+// controls as a user's hand would; makes objects and selections as the shell does.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "TestFiles.h"
+#include "resource.h"
+
 namespace tessaline::testing {
 
-void Pump();
+inline void Pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
 // Handles this thread's messages until `event` is set; false after `ms` without it.
-bool PumpUntil(HANDLE event, DWORD ms = 10000);
-void InitControls();
+inline bool PumpUntil(HANDLE event, DWORD ms = 10000) {
+    for (const DWORD end = GetTickCount() + ms;; Pump()) {
+        const LONG left = LONG(end - GetTickCount());
+        const DWORD woke = MsgWaitForMultipleObjects(1, &event, FALSE, left > 0 ? left : 0, QS_ALLINPUT);
+        if (woke != WAIT_OBJECT_0 + 1)
+            return woke == WAIT_OBJECT_0;
+    }
+}
+
+inline void InitControls() {
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+}
+
+// An object from a server's class factory, as COM and the shell get one.
+template <class T>
+T* NewObject(HRESULT(STDAPICALLTYPE* getClassObject)(REFCLSID, REFIID, void**), REFCLSID clsid, REFIID iid) {
+    IClassFactory* factory = nullptr;
+    T* object = nullptr;
+    EXPECT_EQ(getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+    if (factory != nullptr) {
+        EXPECT_EQ(factory->CreateInstance(nullptr, iid, reinterpret_cast<void**>(&object)), S_OK);
+        factory->Release();
+    }
+    return object;
+}
+
+// The shell's own data object for items of one folder, as Explorer hands a selection over.
+inline IDataObject* ShellSelection(const std::vector<std::wstring>& items) {
+    std::vector<PIDLIST_ABSOLUTE> absolute(items.size());
+    std::vector<PCUITEMID_CHILD> children;
+    IShellFolder* parent = nullptr;
+    IDataObject* data = nullptr;
+    for (size_t i = 0; i < items.size(); ++i) {
+        EXPECT_EQ(SHParseDisplayName(items[i].c_str(), nullptr, &absolute[i], 0, nullptr), S_OK);
+        children.push_back(ILFindLastID(absolute[i]));
+    }
+    if (SUCCEEDED(SHBindToParent(absolute[0], IID_IShellFolder, reinterpret_cast<void**>(&parent), nullptr))) {
+        EXPECT_EQ(parent->GetUIObjectOf(nullptr, UINT(items.size()), children.data(), IID_IDataObject, nullptr,
+                                        reinterpret_cast<void**>(&data)), S_OK);
+        parent->Release();
+    }
+    for (PIDLIST_ABSOLUTE pidl : absolute)
+        CoTaskMemFree(pidl);
+    return data;
+}
 
 class Sheet {
 public:
     // Shows pages made by AddPages in a modeless sheet.
-    explicit Sheet(std::vector<HPROPSHEETPAGE> pages);
-    // Takes over a sheet some other code has shown on this thread (the shell's own).
-    explicit Sheet(HWND shown);
-    ~Sheet();
+    explicit Sheet(std::vector<HPROPSHEETPAGE> pages) {
+        InitControls();
+        PROPSHEETHEADERA header = {};
+        header.dwSize = sizeof(header);
+        header.dwFlags = PSH_MODELESS | PSH_NOAPPLYNOW;
+        header.pszCaption = "Properties";
+        header.nPages = UINT(pages.size());
+        header.phpage = pages.data();
+        sheet = reinterpret_cast<HWND>(PropertySheetA(&header));
+        EXPECT_NE(sheet, nullptr);
+        Select(0);
+    }
+    // Takes over a sheet other code shows on this thread (the shell's own), closed by Cancel.
+    explicit Sheet(HWND shown) : sheet(shown), adopted(true) { Select(-1); }
+    ~Sheet() { Close(); }
     Sheet(const Sheet&) = delete;
     Sheet& operator=(const Sheet&) = delete;
 
-    void Close();
-    // Brings page `index` to the front (creating it the first time) and takes its controls.
-    void Select(int index);
+    void Close() {
+        if (sheet != nullptr && adopted)
+            SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        else if (sheet != nullptr)
+            DestroyWindow(sheet);
+        sheet = nullptr;
+        Pump();
+    }
+    // Brings page `index` to the front (its dialog is made when first shown) and takes its
+    // controls; -1: the current page.
+    void Select(int index) {
+        if (index >= 0)
+            SendMessageA(sheet, PSM_SETCURSEL, index, 0);
+        Pump();
+        page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+        list = GetDlgItem(page, IDC_STREAM_LIST);
+        view = GetDlgItem(page, IDC_VIEW);
+        del = GetDlgItem(page, IDC_DELETE);
+        pane = GetDlgItem(page, IDC_VIEW_PANE);
+    }
 
-    HWND sheet = nullptr;
-    bool adopted = false;  // shown by other code, which runs its loop: closed by Cancel
-    HWND page = nullptr;
-    HWND list = nullptr;
-    HWND view = nullptr;
-    HWND del = nullptr;
-    HWND pane = nullptr;
-
-    std::vector<std::string> TabTitles() const;
-    std::vector<std::string> Entries() const;
-    int Selection() const;
+    std::vector<std::string> TabTitles() const {
+        std::vector<std::string> titles;
+        HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
+        for (int i = 0; i < int(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0)); ++i) {
+            char text[64] = {};
+            TCITEMA tab = {};
+            tab.mask = TCIF_TEXT;
+            tab.pszText = text;
+            tab.cchTextMax = sizeof(text);
+            SendMessageA(tabs, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&tab));
+            titles.push_back(text);
+        }
+        return titles;
+    }
+    std::vector<std::string> Entries() const {
+        std::vector<std::string> entries;
+        for (int i = 0; i < int(SendMessageA(list, LB_GETCOUNT, 0, 0)); ++i) {
+            std::string text(SendMessageA(list, LB_GETTEXTLEN, i, 0) + 1, '\0');
+            text.resize(SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0])));
+            entries.push_back(text);
+        }
+        return entries;
+    }
+    int IndexOf(const std::string& entry) const {
+        const auto entries = Entries();
+        for (size_t i = 0; i < entries.size(); ++i)
+            if (entries[i] == entry)
+                return int(i);
+        ADD_FAILURE() << "no entry \"" << entry << "\"";
+        return -1;
+    }
     bool ViewEnabled() const { return IsWindowEnabled(view) != FALSE; }
     bool DeleteEnabled() const { return IsWindowEnabled(del) != FALSE; }
-    std::string PaneText() const;
+    std::string PaneText() const {
+        std::string text(GetWindowTextLengthA(pane) + 1, '\0');
+        text.resize(GetWindowTextA(pane, &text[0], int(text.size())));
+        return text;
+    }
 
-    int IndexOf(const std::string& entry) const;
     // Press and release the left button over entry `index`.
-    void ClickEntry(int index);
-    // Press and release over a button; a disabled button gets nothing, as on screen.
-    void Press(HWND button);
+    void ClickEntry(int index) {
+        RECT item = {};
+        ASSERT_NE(SendMessageA(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item)), LB_ERR);
+        PressAndRelease(list, item);
+    }
+    // A disabled button gets no mouse message, as on screen.
+    void Press(HWND button) {
+        RECT r = {};
+        GetClientRect(button, &r);
+        if (IsWindowEnabled(button))
+            PressAndRelease(button, r);
+    }
     void PressView() { Press(view); }
     void PressDelete() { Press(del); }
 
+    HWND sheet = nullptr;
+    bool adopted = false;
+    HWND page = nullptr, list = nullptr, view = nullptr, del = nullptr, pane = nullptr;
+
 private:
-    void TakeControls();
+    static void PressAndRelease(HWND control, const RECT& r) {
+        const LPARAM centre = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, centre);
+        Pump();
+        SendMessageA(control, WM_LBUTTONUP, 0, centre);
+        Pump();
+    }
 };
 
-// This thread's shown property sheet, or nullptr.
-HWND FindShownSheet();
+inline BOOL CALLBACK TakeShownSheet(HWND window, LPARAM result) {
+    if (!IsWindowVisible(window) || SendMessageA(window, PSM_GETTABCONTROL, 0, 0) == 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(result) = window;
+    return FALSE;
+}
 
-// Two Streams pages of `sheet` show `item`, whose streams "a" and "b" hold "stream a" and
-// "stream b": "b" is selected on the first page and "a" on the second, then View and Delete
-// on each page must act on that page's selection only.
-void ExpectEachPageActsOnItsOwnSelection(Sheet& sheet, const std::wstring& item, int first, int second);
+// This thread's shown property sheet, or nullptr.
+inline HWND FindShownSheet() {
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), &TakeShownSheet, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// Pages `first` and `second` of `sheet` show `item`, whose streams "a" and "b" hold
+// "stream a" and "stream b": with "b" selected on the first and "a" on the second, View
+// and Delete on each page must act on that page's selection only.
+inline void ExpectEachPageActsOnItsOwnSelection(Sheet& sheet, const std::wstring& item, int first, int second) {
+    const struct {
+        int page;
+        const char *entry, *content;
+        const wchar_t* stream;
+    } selections[] = {{first, "b * 8", "stream b", L"b"}, {second, "a * 8", "stream a", L"a"}};
+    for (const auto& s : selections) {
+        sheet.Select(s.page);
+        sheet.ClickEntry(sheet.IndexOf(s.entry));
+    }
+    for (const auto& s : selections) {
+        SCOPED_TRACE(s.entry);
+        sheet.Select(s.page);
+        sheet.PressView();
+        EXPECT_EQ(sheet.PaneText(), s.content);
+        sheet.PressDelete();
+        EXPECT_FALSE(PathExists(StreamPath(item, s.stream)));
+        EXPECT_EQ(sheet.Entries().size(), 1u);
+    }
+}
 
 }  // namespace tessaline::testing
