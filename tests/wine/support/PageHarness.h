@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -80,11 +81,9 @@ public:
         PROPSHEETHEADERA header = {};
         header.dwSize = sizeof(header);
         header.dwFlags = PSH_MODELESS | PSH_NOAPPLYNOW;
-        header.pszCaption = "Properties";
         header.nPages = UINT(pages.size());
         header.phpage = pages.data();
         sheet = reinterpret_cast<HWND>(PropertySheetA(&header));
-        EXPECT_NE(sheet, nullptr);
         Select(0);
     }
     // Takes over a sheet other code shows on this thread (the shell's own), closed by Cancel.
@@ -94,20 +93,17 @@ public:
     Sheet& operator=(const Sheet&) = delete;
 
     void Close() {
-        if (sheet != nullptr && adopted)
-            SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-        else if (sheet != nullptr)
-            DestroyWindow(sheet);
+        if (sheet != nullptr)
+            adopted ? void(SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0)) : void(DestroyWindow(sheet));
         sheet = nullptr;
         Pump();
     }
     // Brings page `index` to the front (its dialog is made when first shown) and takes its
     // controls; -1: the current page.
     void Select(int index) {
-        if (index >= 0)
-            SendMessageA(sheet, PSM_SETCURSEL, index, 0);
+        SendMessageA(sheet, PSM_SETCURSEL, index, 0);
         Pump();
-        page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+        HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
         list = GetDlgItem(page, IDC_STREAM_LIST);
         view = GetDlgItem(page, IDC_VIEW);
         del = GetDlgItem(page, IDC_DELETE);
@@ -117,15 +113,13 @@ public:
     std::vector<std::string> TabTitles() const {
         std::vector<std::string> titles;
         HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
-        for (int i = 0; i < int(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0)); ++i) {
-            char text[64] = {};
-            TCITEMA tab = {};
-            tab.mask = TCIF_TEXT;
-            tab.pszText = text;
-            tab.cchTextMax = sizeof(text);
-            SendMessageA(tabs, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&tab));
+        char text[64];
+        TCITEMA tab = {};
+        tab.mask = TCIF_TEXT;
+        tab.pszText = text;
+        tab.cchTextMax = sizeof(text);
+        for (int i = 0; SendMessageA(tabs, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&tab)); ++i)
             titles.push_back(text);
-        }
         return titles;
     }
     std::vector<std::string> Entries() const {
@@ -139,11 +133,9 @@ public:
     }
     int IndexOf(const std::string& entry) const {
         const auto entries = Entries();
-        for (size_t i = 0; i < entries.size(); ++i)
-            if (entries[i] == entry)
-                return int(i);
-        ADD_FAILURE() << "no entry \"" << entry << "\"";
-        return -1;
+        const auto found = std::find(entries.begin(), entries.end(), entry);
+        EXPECT_NE(found, entries.end()) << entry;
+        return found == entries.end() ? -1 : int(found - entries.begin());
     }
     bool ViewEnabled() const { return IsWindowEnabled(view) != FALSE; }
     bool DeleteEnabled() const { return IsWindowEnabled(del) != FALSE; }
@@ -153,27 +145,27 @@ public:
         return text;
     }
 
-    // Press and release the left button over entry `index`.
+    // Presses and releases the left button over entry `index`, or over a button; a disabled
+    // button gets no mouse message, as on screen.
     void ClickEntry(int index) {
-        RECT item = {};
-        ASSERT_NE(SendMessageA(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item)), LB_ERR);
-        PressAndRelease(list, item);
-    }
-    // A disabled button gets no mouse message, as on screen.
-    void Press(HWND button) {
         RECT r = {};
-        GetClientRect(button, &r);
-        if (IsWindowEnabled(button))
-            PressAndRelease(button, r);
+        if (SendMessageA(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r)) != LB_ERR)
+            PressAndRelease(list, r);
     }
     void PressView() { Press(view); }
     void PressDelete() { Press(del); }
 
     HWND sheet = nullptr;
     bool adopted = false;
-    HWND page = nullptr, list = nullptr, view = nullptr, del = nullptr, pane = nullptr;
+    HWND list = nullptr, view = nullptr, del = nullptr, pane = nullptr;
 
 private:
+    static void Press(HWND button) {
+        RECT r = {};
+        GetClientRect(button, &r);
+        if (IsWindowEnabled(button))
+            PressAndRelease(button, r);
+    }
     static void PressAndRelease(HWND control, const RECT& r) {
         const LPARAM centre = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
         SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, centre);
