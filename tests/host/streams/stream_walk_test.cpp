@@ -40,6 +40,7 @@ std::vector<WalkRow> WalkRows() {
         // Malformed answers: the walk keeps what it read and stays inside the buffer.
         {"empty buffer", nullptr, {}, 0, {}},
         {"header cut short", nullptr, {{Data(u"a"), 1}}, 17, {}},
+        {"a later header cut short", nullptr, {{Data(u"a"), 1}, {Data(u"b"), 2}}, 17, {u"a * 1"}},
         {"name past the end", nullptr, {{Data(u"a"), 1}, {Data(u"b"), 2}}, 10, {u"a * 1"}},
         {"next offset past the end", "next_past_end", {{Data(u"a"), 1, -1, 4000}}, 0, {u"a * 1"}},
         {"name length past the end", nullptr, {{Data(u"a"), 1, 0x7FFFFFF0}}, 0, {}},
