@@ -1,129 +1,151 @@
-// The install flow over the recording system: each outcome's message after exactly its
-// steps, and the folders it is given. (The Wine program runs the outcomes Wine can stage.)
+// The install and uninstall flows over a recording system, and GetFolderPath's rules.
+// (The Wine programs run what Wine can stage: held files, the real registry and regsvr32.)
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <array>
+#include <set>
 
 #include "FolderPath.h"
-#include "Identity.h"
-#include "RecordingSystem.h"
+#include "InstallFlow.h"
+#include "UninstallFlow.h"
 
 namespace tessaline::testing {
 namespace {
 
-const std::string kUninstallKey = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline";
-const std::string kCopyDll = "copy C:\\TEMP\\kvz31\\Kivrel3.dll -> C:\\WINDOWS\\system32\\Kivrel3.dll";
-const std::string kCopyUninstaller = "copy C:\\TEMP\\kvz31\\kivremove.exe -> C:\\WINDOWS\\kivremove.exe";
-const std::string kCopyVornex = "copy C:\\TEMP\\kvz31\\vornex.dll -> C:\\WINDOWS\\system32\\vornex.dll";
-const std::string kWrite1 = "write " + kUninstallKey + "|UninstallString = C:\\WINDOWS\\kivremove.exe";
-const std::string kWrite2 = "write " + kUninstallKey + "|DisplayName = Tessaline Utility";
-const std::string kWrite3 = "write HKCR\\*\\shellex\\PropertySheetHandlers\\Tessaline| = " TESSALINE_CLSID_PAGE_TEXT;
-const std::string kWrite4 = "write HKCR\\Folder\\shellex\\PropertySheetHandlers\\Tessaline| = " TESSALINE_CLSID_PAGE_TEXT;
-// From the System folder by full path, never through the search path; awaited.
-const std::string kRun =
-    "run C:\\WINDOWS\\system32\\regsvr32.exe [regsvr32.exe /s C:\\WINDOWS\\system32\\Kivrel3.dll] wait 60000";
-const std::vector<std::string> kFull = {kCopyDll, kCopyUninstaller, kWrite1, kWrite2, kCopyVornex, kWrite3, kWrite4, kRun};
-const std::vector<const wchar_t*> kFullPackage = {L"Kivrel3.dll", L"kivremove.exe", L"vornex.dll"};
+using Log = std::vector<std::wstring>;
 
-using Change = std::function<void(RecordingSystem&)>;
-// A write that fails, and its log line.
-Change FailWrite(const std::string& write) {
-    return [write](RecordingSystem& s) { s.failWrite.insert(write.substr(6, write.find(" = ") - 6)); };
-}
-std::string Failed(const std::string& write) { return write.substr(0, write.find(" = ")) + " failed"; }
-Change Answer(ToolRun run) {
-    return [run](RecordingSystem& s) { s.toolAnswer = run; };
-}
-const std::string kRegisterError = "Error registering Kivrel3.dll file: regsvr32.exe ";
-const std::string kNoFolder = "Tessaline could not find the Windows, System or Temp folder. Nothing was installed.";
+ToolRun Ran(ToolRun::Outcome outcome, const wchar_t* text = L"") { return {outcome, 0, 0, text}; }
+std::wstring Key(RegRoot r, const std::wstring& k) { return (r == RegRoot::ClassesRoot ? L"HKCR\\" : L"HKLM\\") + k; }
+
+// Both flows' system: files in memory, one step that fails, every step in a log. Its folders
+// have a blank, at which regsvr32 must not split the DLL's path.
+struct Recorder final : InstallSystem, UninstallSystem {
+    std::array<std::wstring, 3> folders = {L"C:\\WIN NT", L"C:\\WIN NT\\system32", L"C:\\TEMP"};
+    std::set<std::wstring> files;
+    std::wstring failing;  // the log line of the step that fails
+    ToolRun tool = Ran(ToolRun::Ended);
+    Log log;
+
+    void Unpack(const Log& names) { for (const auto& name : names) files.insert(folders[2] + L"\\kvz31\\" + name); }
+    bool Step(const std::wstring& line) { log.push_back(line); return line != failing; }
+
+    std::wstring GetFolderPath(short selector) override { return folders.at(selector); }
+    bool FileExists(const std::wstring& path) override { return files.count(path) != 0; }
+    void CopyFileTo(const std::wstring& from, const std::wstring& to, bool) override {
+        if (Step(L"copy " + from + L" -> " + to) && files.count(from) != 0) files.insert(to);
+    }
+    bool SameContent(const std::wstring& a, const std::wstring& b) override { return files.count(a) && files.count(b); }
+    bool WriteRegString(RegRoot root, const std::wstring& key, const std::wstring& name,
+                        const std::wstring& data) override {
+        return Step(Key(root, key) + L"|" + name + L" = " + data);
+    }
+    ToolRun RunTool(const std::wstring& application, const std::wstring& command, uint32_t waitMs) override {
+        Step(L"run " + application + L" [" + command + L"] wait " + std::to_wstring(waitMs));
+        return tool;
+    }
+    bool DeleteRegKey(RegRoot root, const std::wstring& parent, const std::wstring& sub) override {
+        return Step(L"delete " + Key(root, parent + L"\\" + sub));
+    }
+    void DeleteFileForced(const std::wstring& path) override { Step(L"delete " + path); }
+};
+
+const Log kPackage = {L"Kivrel3.dll", L"kivremove.exe", L"vornex.dll"};
 
 TEST(InstallFlow, EachOutcomeEndsInItsMessageAfterExactlyItsSteps) {
+    // A complete install; the uninstall entry unquoted, as the list of programs runs it.
+    const Log steps = {
+        L"copy C:\\TEMP\\kvz31\\Kivrel3.dll -> C:\\WIN NT\\system32\\Kivrel3.dll",
+        L"copy C:\\TEMP\\kvz31\\kivremove.exe -> C:\\WIN NT\\kivremove.exe",
+        L"HKLM\\" + kUninstallKey + L"|UninstallString = C:\\WIN NT\\kivremove.exe",
+        L"HKLM\\" + kUninstallKey + L"|DisplayName = " + kDisplayName,
+        L"copy C:\\TEMP\\kvz31\\vornex.dll -> C:\\WIN NT\\system32\\vornex.dll",
+        L"HKCR\\" + kFileHandlerKey + L"| = " + kPageClsid,
+        L"HKCR\\" + kFolderHandlerKey + L"| = " + kPageClsid,
+        // From the System folder by full path, never through the search path; awaited.
+        L"run C:\\WIN NT\\system32\\regsvr32.exe [regsvr32.exe /s \"C:\\WIN NT\\system32\\Kivrel3.dll\"] wait 60000",
+    };
+    const std::wstring registerError = L"Error registering Kivrel3.dll file: regsvr32.exe ";
     const struct {
-        const char* name;
-        std::vector<const wchar_t*> package;
-        Change change;
-        std::string message;
-        std::vector<std::string> log;
+        const char* label;
+        Log package;
+        std::wstring message;  // its distinguishing start
+        std::string taken;     // indices into steps
+        int emptyFolder = -1;
+        std::wstring failing = L"";
+        ToolRun tool = Ran(ToolRun::Ended);
     } rows[] = {
-        {"everything succeeds", kFullPackage, nullptr, "Tessaline installation complete.", kFull},
-        {"package with only the page DLL", {L"Kivrel3.dll"}, nullptr, "Tessaline installation complete.",
-         {kCopyDll, kWrite3, kWrite4, kRun}},
-        {"the uninstall entry cannot be written", kFullPackage, FailWrite(kWrite1),
-         "Failed writing to Registry. Try running installer again logged on as an Administrator.",
-         {kCopyDll, kCopyUninstaller, Failed(kWrite1)}},
-        {"a handler key cannot be written", kFullPackage, FailWrite(kWrite4),
-         "Failed to install Tessaline. Try running installer again logged on as an Administrator.",
-         {kCopyDll, kCopyUninstaller, kWrite1, kWrite2, kCopyVornex, kWrite3, Failed(kWrite4)}},
-        {"regsvr32 cannot be started", kFullPackage, Answer(Tool(ToolRun::NotStarted, L"File not found.")),
-         kRegisterError + "could not be started: File not found.", kFull},
-        {"regsvr32 does not end", kFullPackage, Answer(Tool(ToolRun::NoEnd)),
-         kRegisterError + "did not end within 60 seconds.", kFull},
-        // Without a folder every path would name the root of the current drive.
-        {"no Windows folder", kFullPackage, [](RecordingSystem& s) { s.windows = L""; }, kNoFolder, {}},
-        {"no System folder", kFullPackage, [](RecordingSystem& s) { s.system = L""; }, kNoFolder, {}},
-        {"no Temp folder, a package at the drive's root", {},
-         [](RecordingSystem& s) { s.temp = L""; s.AddPackage(kFullPackage); }, kNoFolder, {}},
+        {"complete", kPackage, L"Tessaline installation complete.", "01234567"},
+        {"only the page DLL in the package", {L"Kivrel3.dll"}, L"Tessaline installation complete.", "0567"},
+        {"uninstall entry not written", kPackage, L"Failed writing to Registry.", "012", -1, steps[2]},
+        {"vornex.dll not copied", kPackage, L"vornex.dll could not be copied", "01234", -1, steps[4]},
+        {"handler key not written", kPackage, L"Failed to install Tessaline.", "0123456", -1, steps[6]},
+        {"regsvr32 not started", kPackage, registerError + L"could not be started: File not found.", "01234567", -1,
+         L"", Ran(ToolRun::NotStarted, L"File not found.")},
+        {"regsvr32 does not end", kPackage, registerError + L"did not end within 60 seconds.", "01234567", -1,
+         L"", Ran(ToolRun::NoEnd)},
+        // An empty folder would make every path name the root of the current drive (\regsvr32.exe).
+        {"no Windows folder", kPackage, L"Tessaline could not find", "", 0},
+        {"no System folder", kPackage, L"Tessaline could not find", "", 1},
+        {"no Temp folder, a package at the drive's root", kPackage, L"Tessaline could not find", "", 2},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        RecordingSystem s;
-        s.AddPackage(row.package);
-        if (row.change)
-            row.change(s);
-        EXPECT_EQ(Narrow(InstallFlow(s)), row.message);
-        EXPECT_EQ(s.log, row.log);
+        SCOPED_TRACE(row.label);
+        Recorder s;
+        if (row.emptyFolder >= 0) s.folders[row.emptyFolder].clear();
+        s.Unpack(row.package);
+        s.failing = row.failing;
+        s.tool = row.tool;
+        EXPECT_EQ(InstallFlow(s).substr(0, row.message.size()), row.message);
+        Log taken;
+        for (char i : row.taken) taken.push_back(steps[i - '0']);
+        EXPECT_EQ(s.log, taken);
     }
 }
 
-// regsvr32 would take an unquoted path with a blank for two arguments. The uninstall entry
-// stays unquoted: the system's list of programs runs it as it stands.
-TEST(InstallFlow, QuotesTheDllForRegsvr32InAFolderWithABlank) {
-    RecordingSystem s;
-    s.windows = L"D:\\My Windows";
-    s.system = L"D:\\My Windows\\system 32";
-    s.AddPackage(kFullPackage);
-    ASSERT_EQ(Narrow(InstallFlow(s)), "Tessaline installation complete.");
-    EXPECT_EQ(s.log.back(), "run D:\\My Windows\\system 32\\regsvr32.exe "
-                            "[regsvr32.exe /s \"D:\\My Windows\\system 32\\Kivrel3.dll\"] wait 60000");
-    EXPECT_EQ(s.values[kUninstallKey + "|UninstallString"], "D:\\My Windows\\kivremove.exe");
+// The DLL is deleted only after its unregistration ended; every key the install wrote and both
+// DLLs go whatever a step before gave. Without the System folder nothing at all.
+TEST(UninstallFlow, UnregistersFirstThenRemovesEverything) {
+    Recorder s;
+    s.tool = Ran(ToolRun::NotStarted);
+    s.failing = L"delete HKCR\\" + kFileHandlerKey;
+    UninstallFlow(s);
+    EXPECT_EQ(s.log, (Log{L"run C:\\WIN NT\\system32\\regsvr32.exe "
+                          L"[regsvr32.exe /s /u \"C:\\WIN NT\\system32\\Kivrel3.dll\"] wait 60000",
+                          s.failing, L"delete HKCR\\" + kFolderHandlerKey, L"delete HKLM\\" + kUninstallKey,
+                          L"delete C:\\WIN NT\\system32\\Kivrel3.dll", L"delete C:\\WIN NT\\system32\\vornex.dll"}));
+    Recorder none;
+    none.folders[1].clear();
+    UninstallFlow(none);
+    EXPECT_EQ(none.log, Log{});
 }
 
-// The platform's folder queries: the length, or the size needed when the buffer is too small.
-class FolderStandIn final : public FolderQuery {
-public:
+// The platform's folder query, in a double-byte code page whose lead byte is 0x95.
+struct FolderStandIn final : FolderQuery {
     std::string path;
     uint32_t Query(FolderKind, char* buffer, uint32_t size) override {
-        if (path.size() + 1 > size)
-            return static_cast<uint32_t>(path.size() + 1);
-        buffer[path.copy(buffer, path.size())] = '\0';
-        return static_cast<uint32_t>(path.size());
+        if (path.size() >= size) return uint32_t(path.size() + 1);
+        buffer[path.copy(buffer, size)] = '\0';
+        return uint32_t(path.size());
     }
-    // A double-byte code page in miniature: lead byte 0x95 and the byte after it are one character.
     std::wstring Decode(const std::string& ansi) override {
         std::wstring out;
         for (size_t i = 0; i < ansi.size(); ++i)
-            out += ansi[i] == '\x95' && i + 1 < ansi.size() ? wchar_t(0x9500 | static_cast<unsigned char>(ansi[++i]))
-                                                             : wchar_t(static_cast<unsigned char>(ansi[i]));
+            out += ansi[i] == '\x95' ? wchar_t(0x9500 | uint8_t(ansi.at(++i))) : wchar_t(uint8_t(ansi[i]));
         return out;
     }
 };
 
 TEST(GetFolderPath, GivesTheWholeFolderWithoutItsTrailingBackslash) {
     const std::string long300 = "C:\\" + std::string(297, 'x');
-    const struct {
-        const char* name;
-        std::string path;
-        std::wstring expected;
-    } rows[] = {
-        {"the Temp folder loses its backslash", "C:\\WINDOWS\\TEMP\\", L"C:\\WINDOWS\\TEMP"},
-        {"a path longer than the buffer is fetched whole", long300 + "\\", std::wstring(long300.begin(), long300.end())},
-        {"a double-byte character whose second byte is a backslash stays", "C:\\\x95\\", L"C:\\\x955C"},
+    const struct { std::string path; std::wstring folder; } rows[] = {
+        {"C:\\WINDOWS\\TEMP\\", L"C:\\WINDOWS\\TEMP"},
+        {long300 + "\\", std::wstring(long300.begin(), long300.end())},  // longer than the buffer
+        {"C:\\\x95\\", L"C:\\\x955C"},  // its last byte is a character's second half, not a "\"
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
         FolderStandIn platform;
         platform.path = row.path;
-        EXPECT_EQ(FolderPathFrom(platform, 2), row.expected);
+        EXPECT_EQ(FolderPathFrom(platform, 2), row.folder);
     }
 }
 
