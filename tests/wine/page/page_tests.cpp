@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <functional>
 #include <new>
 
 #include "ModProps.h"
@@ -220,30 +219,9 @@ TEST(StreamsPage, ViewAndDeleteActOnExactlyTheSelectedStream) {
     }
 }
 
-// A list control that refuses the item data of its second entry.
-LRESULT CALLBACK RefusingList(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    static int calls = 0;
-    if (message == LB_SETITEMDATA && ++calls == 2)
-        return LB_ERR;
-    return CallWindowProcA(reinterpret_cast<WNDPROC>(GetPropA(list, "previous")), list, message, wParam, lParam);
-}
-
-TEST(StreamsPage, AnEntryWhoseItemDataIsRefusedIsNotListed) {
-    PageState state;
-    state.hStreamList = CreateWindowA("LISTBOX", "", LBS_SORT, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
-    SetPropA(state.hStreamList, "previous",
-             HANDLE(SetWindowLongA(state.hStreamList, GWL_WNDPROC, LONG(&RefusingList))));
-    FillStreamList(state, MakeFile({{L"a", "1"}, {L"b", "22"}, {L"c", "333"}}));
-    // Every entry left names its own stream: "b" would otherwise carry item data 0, "a".
-    std::wstring named;
-    for (int i = 0; i < int(SendMessageA(state.hStreamList, LB_GETCOUNT, 0, 0)); ++i)
-        named += state.streamNames.at(SendMessageA(state.hStreamList, LB_GETITEMDATA, i, 0));
-    EXPECT_EQ(named, L"ac");
-    DestroyWindow(state.hStreamList);
-}
-
-// No exception may reach the window manager or the shell.
-TEST(StreamsPage, OutOfMemoryInAWindowProcedureLeavesThePageAsItWas) {
+// No exception may reach the window manager or the shell: out of memory, a window
+// procedure leaves the page as it was, and a method answers E_OUTOFMEMORY.
+TEST(StreamsPage, OutOfMemoryIsAnErrorNotAnException) {
     const std::wstring file = MakeFile({{L"kept", "still here"}});
     Shown shown(file);
     Sheet& sheet = shown.sheet;
@@ -254,24 +232,16 @@ TEST(StreamsPage, OutOfMemoryInAWindowProcedureLeavesThePageAsItWas) {
     EXPECT_EQ(sheet.Entries(), Entries{"kept * 10"});
     sheet.PressView();
     EXPECT_EQ(sheet.PaneText(), "still here");
-}
 
-TEST(PageObject, OutOfMemoryInAMethodIsAnErrorNotAnException) {
-    PlaceVornex(true);
-    const std::wstring file = MakeFile({{L"s", "x"}});
     IShellExtInit* init = NewPage({file});
     _Page* page = nullptr;
     ASSERT_EQ(init->QueryInterface(IID__Page, reinterpret_cast<void**>(&page)), S_OK);
     IDataObject* data = ShellSelection({file});
     Offered offered;
     BSTR text = nullptr;
-    const std::pair<const char*, std::function<HRESULT()>> calls[] = {
-        {"Initialize", [&] { return init->Initialize(nullptr, data, nullptr); }},
-        {"AddPages", [&] { return AddPages(init, offered); }},
-        {"SelectedFile", [&] { return page->get_SelectedFile(&text); }},
-    };
-    for (const auto& call : calls)
-        EXPECT_EQ(OutOfMemory(call.second), E_OUTOFMEMORY) << call.first;
+    EXPECT_EQ(OutOfMemory([&] { return init->Initialize(nullptr, data, nullptr); }), E_OUTOFMEMORY);
+    EXPECT_EQ(OutOfMemory([&] { return AddPages(init, offered); }), E_OUTOFMEMORY);
+    EXPECT_EQ(OutOfMemory([&] { return page->get_SelectedFile(&text); }), E_OUTOFMEMORY);
     EXPECT_TRUE(offered.pages.empty());
     data->Release();
     page->Release();
