@@ -25,16 +25,6 @@ cp /usr/share/wine/fonts/* "$rig/prefix/drive_c/windows/Fonts/"
 display=$(cat "$rig/display")
 
 shoot() { DISPLAY=$display import -window root "$1"; echo "  $1"; }
-# Waits for the demo program's "ready", or stops with the reason it "failed".
-wait_ready() {
-  for _ in $(seq 600); do
-    [ -e "$1/ready" ] && return 0
-    [ -e "$1/failed" ] && { echo "demo: $(cat "$1/failed")" >&2; exit 1; }
-    sleep 0.1
-  done
-  echo "demo: timed out" >&2; exit 1
-}
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 echo "Screenshots:"
 
@@ -47,15 +37,19 @@ shoot "$out/installer.png"
 WINEPREFIX=$rig/fresh/installer wineserver -k >/dev/null 2>&1 || true
 wait $pid 2>/dev/null || true
 
-# Tessaline installed, then the shell's Properties dialog of a download: the Streams tab,
-# Zone.Identifier selected and viewed.
-markers=$out/markers
-rm -rf "$markers"; mkdir -p "$markers"
-tests/wine/rig.sh run "$rig" --fresh-prefix page -- \
-  "$win/tests/wine/demo/stream_page_demo.exe" "$(winpath "$markers")" >/dev/null 2>&1 &
+# Tessaline installed through that window, then the shell's Properties dialog of a download: the Streams tab,
+# Zone.Identifier selected and viewed. The installer tests' demo says when it is shown, and keeps it so.
+log=$out/streams-page.log
+tests/wine/rig.sh run "$rig" --fresh-prefix page -- "$win/tests/wine/installer/installer_tests.exe" \
+  --gtest_also_run_disabled_tests --gtest_filter=Installer.DISABLED_Demo >"$log" 2>&1 &
 pid=$!
-wait_ready "$markers"
+for _ in $(seq 600); do
+  grep -q '^demo: shown' "$log" && break
+  kill -0 $pid 2>/dev/null || { cat "$log" >&2; echo "demo: no Properties dialog" >&2; exit 1; }
+  sleep 0.1
+done
+grep -q '^demo: shown' "$log" || { echo "demo: timed out" >&2; exit 1; }
 sleep 1
 shoot "$out/streams-page.png"
-touch "$markers/done"
+WINEPREFIX=$rig/fresh/page wineserver -k >/dev/null 2>&1 || true
 wait $pid 2>/dev/null || true

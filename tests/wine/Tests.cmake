@@ -26,8 +26,5 @@ endfunction()
 tessaline_wine_test(NAME wine_streams_page PROGRAM tests/wine/page/page_tests.exe)
 tessaline_wine_test(NAME wine_shipped_dll PROGRAM tests/wine/com/shipped_dll_tests.exe FRESH_PREFIX)
 
-# The installer and the uninstaller.
+# The installer and the uninstaller, and the whole product installed through its window and used through the shell.
 tessaline_wine_test(NAME wine_installer PROGRAM tests/wine/installer/installer_tests.exe FRESH_PREFIX TIMEOUT 600)
-
-# The whole product, installed through its window and used through the shell.
-tessaline_wine_test(NAME wine_product_cycle PROGRAM tests/wine/e2e/cycle_tests.exe FRESH_PREFIX TIMEOUT 600)

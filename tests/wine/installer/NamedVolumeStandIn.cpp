@@ -7,14 +7,14 @@
 
 namespace tessaline {
 
-BOOL QueryVolumeInformation(LPCSTR root, LPSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPSTR fileSystem, DWORD fileSystemSize) {
+BOOL QueryVolumeInformation(LPCSTR root, LPSTR, DWORD, LPDWORD, LPDWORD, LPDWORD, LPSTR name, DWORD size) {
     char windows[MAX_PATH] = {};
     GetWindowsDirectoryA(windows, MAX_PATH);
     if (!root || std::strlen(root) != 3 || CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, root, 3, windows, 3) != 2)
         return FALSE;
     const char* rest = GetCommandLineA();
     rest = *rest == '"' ? std::strchr(rest + 1, '"') + 1 : rest + std::strcspn(rest, " ");
-    lstrcpynA(fileSystem, rest + std::strspn(rest, " "), static_cast<int>(fileSystemSize));
+    lstrcpynA(name, rest + std::strspn(rest, " "), static_cast<int>(size));
     return TRUE;
 }
 

@@ -1,198 +1,382 @@
-// kivsetup and kivremove under Wine, run and watched from outside in a prefix of their own:
-// the start-up refusals, the outcomes of an install, F1's hold on Install, F1 while regsvr32
-// runs, and the uninstall. Every test starts and ends with nothing installed.
+// kivsetup and kivremove under Wine, run and watched from outside in a prefix of their own: the start-up refusals,
+// the outcomes of an install, F1's hold on Install, the uninstall, and the whole product used through the shell's
+// own Properties dialog. Every test starts and ends with nothing installed.
+#include <windows.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
+#include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "F1.h"
-#include "InstallChecks.h"
+#include "Identity.h"
+#include "PageHarness.h"
 #include "TestFiles.h"
 #include "TestRegistry.h"
 #include "Win32Util.h"
 
-namespace tessaline {
+namespace tessaline::testing {
 namespace {
 
-using namespace testing;
+std::wstring Temp(const std::wstring& name) {
+    wchar_t temp[MAX_PATH] = {};
+    return std::wstring(temp, GetTempPathW(MAX_PATH, temp)) + name;
+}
+std::wstring WindowsFile(const std::wstring& name) {
+    wchar_t windows[MAX_PATH] = {};
+    return std::wstring(windows, GetWindowsDirectoryW(windows, MAX_PATH)) + L"\\" + name;
+}
+std::wstring Program(const wchar_t* built) { return L"\"" + BuiltFile(built) + L"\""; }
 
-const std::string kComplete = "Tessaline installation complete.";
-const std::string kVista =
-    "Windows Vista is not supported. At Orvando we do not consider Vista to be a usable product. For support with the "
-    "problem of hidden ADS files, please contact Microsoft rather than Orvando. It was their job to provide a tool that "
-    "allows Windows users to see the files on their computer.";
+const std::wstring kPackage = Temp(L"kvz31\\");
+// The package's files and where an install puts them. The page DLL is the build over Windows XP's facts and
+// emulated streams, which the shell's dialog under Wine shows.
+const struct { const wchar_t* name; const wchar_t* built; std::wstring installed; } kFiles[] = {
+    {L"Kivrel3.dll", L"tests\\wine\\com\\xp\\Kivrel3.dll", SystemFile(L"Kivrel3.dll")},
+    {L"vornex.dll", L"vornex\\vornex.dll", SystemFile(L"vornex.dll")},
+    {L"kivremove.exe", L"uninstaller\\kivremove.exe", WindowsFile(L"kivremove.exe")}};
+const std::wstring& kDll = kFiles[0].installed;
+const struct { HKEY root; std::string key; const char* label; } kKeys[] = {
+    {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline", "entry"},
+    {HKEY_CLASSES_ROOT, "*\\shellex\\PropertySheetHandlers\\Tessaline", "file handler"},
+    {HKEY_CLASSES_ROOT, "Folder\\shellex\\PropertySheetHandlers\\Tessaline", "folder handler"},
+    {HKEY_CLASSES_ROOT, "CLSID\\" TESSALINE_CLSID_PAGE_TEXT, "class"}};
+const char kEverything[] = "Kivrel3.dll, vornex.dll, kivremove.exe, entry, file handler, folder handler, class";
+const char kComplete[] = "Tessaline installation complete.";
 
-std::string Program(const wchar_t* relative) { return "\"" + ToAnsi(BuiltFile(relative)) + "\""; }
-std::wstring Wide(const std::string& path) { return FromAnsi(path.c_str()); }
+std::string Installed() {
+    std::string state;
+    for (const auto& file : kFiles)
+        state += PathExists(file.installed) ? ", " + ToAnsi(file.name) : "";
+    for (const auto& key : kKeys)
+        state += KeyExists(key.root, key.key) ? std::string(", ") + key.label : "";
+    return state.empty() ? state : state.substr(2);
+}
+
+void RemoveEverything() {
+    for (const auto& file : kFiles)
+        for (const std::wstring& path : {kPackage + file.name, file.installed}) {
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(path.c_str());
+        }
+    RemoveDirectoryW(kPackage.c_str());
+    for (const auto& key : kKeys)
+        SHDeleteKeyA(key.root, key.key.c_str());
+}
+
+void MakePackage() {
+    CreateDirectoryW(kPackage.c_str(), nullptr);
+    for (const auto& file : kFiles)
+        EXPECT_TRUE(CopyFileW(BuiltFile(file.built).c_str(), (kPackage + file.name).c_str(), FALSE)) << file.name;
+}
+
+// How a watched program ended: its exit code (STILL_ACTIVE: not within two minutes) and its message boxes' texts.
+struct Ended { DWORD code = STILL_ACTIVE; std::vector<std::string> boxes; };
+
+// Runs a program and watches its top-level windows until it ends (another process's new windows send no message
+// here): message boxes are read and closed with OK, as a user would; `visit` gets each other window once.
+Ended RunWatched(std::wstring command, const std::function<void(HWND)>& visit = nullptr) {
+    Ended run;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return run;
+    UniqueHandleNull process(info.hProcess), thread(info.hThread);
+    std::set<HWND> seen;
+    for (DWORD waited = 0; WaitForSingleObject(process.get(), 50) == WAIT_TIMEOUT; waited += 50) {
+        if (waited > 120000)
+            TerminateProcess(process.get(), STILL_ACTIVE);  // the wait then ends, with that code
+        for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+            DWORD pid = 0;
+            char text[1024] = {};
+            GetWindowThreadProcessId(window, &pid);
+            if (pid != info.dwProcessId || !IsWindowVisible(window) || !seen.insert(window).second)
+                continue;
+            if (GetClassNameA(window, text, sizeof text) && lstrcmpA(text, "#32770") == 0) {
+                GetWindowTextA(GetDlgItem(window, 0xFFFF), text, sizeof text);
+                run.boxes.push_back(text);
+                PostMessageA(window, WM_COMMAND, IDOK, 0);
+            } else if (visit) {
+                visit(window);
+            }
+        }
+    }
+    GetExitCodeProcess(process.get(), &run.code);
+    return run;
+}
+
+// Ended by itself with code 0, after one message box that starts with `message` ("": after none).
+void ExpectEnd(const Ended& run, const std::string& message) {
+    EXPECT_EQ(run.code, 0u);
+    EXPECT_EQ(run.boxes.size(), message.empty() ? 0u : 1u);
+    const std::string shown = run.boxes.empty() ? "" : run.boxes[0];
+    EXPECT_EQ(shown.substr(0, message.size()), message) << shown;
+}
+
 // A user's click: BM_CLICK presses and releases the mouse button over the control.
 void Click(HWND f1, int id) { SendMessageA(GetDlgItem(f1, id), BM_CLICK, 0, 0); }
 bool Enabled(HWND f1, int id) { return IsWindowEnabled(GetDlgItem(f1, id)) != FALSE; }
 
-class Installer : public ::testing::Test {
-protected:
+// The test build that reports Windows XP, through F1 as a user installs: accept, Install; `meanwhile` then sees F1
+// while the install runs.
+Ended InstallThroughF1(const std::function<void(HWND)>& meanwhile = [](HWND) {}) {
+    return RunWatched(Program(L"tests\\wine\\installer\\kivsetup_xp.exe"), [&](HWND f1) {
+        Click(f1, kOp1Accept);
+        PostMessageA(GetDlgItem(f1, kBOK), BM_CLICK, 0, 0);  // its handler runs until this watch closes the message
+        meanwhile(f1);
+    });
+}
+
+void Install() {
+    MakePackage();
+    ExpectEnd(InstallThroughF1(), kComplete);
+}
+
+struct Installer : ::testing::Test {
     void SetUp() override { RemoveEverything(); }
     void TearDown() override { RemoveEverything(); }
 };
 
 TEST_F(Installer, RefusesAtStartUpAndChangesNothing) {
-    const std::string named = Program(L"tests\\wine\\installer\\kivsetup_named.exe");
-    const struct {
-        const char* name;
-        std::string commandLine;
-        std::string message;
-    } rows[] = {
+    const struct { const char* name; std::wstring command; const char* message; } rows[] = {
         // Wine's C: is NTFS, and Wine counts as Vista or later: its kernel32 exports GetLocaleInfoEx.
-        {"the shipped program under Wine", Program(L"installer\\kivsetup.exe"), kVista},
-        // Started from Z:, the test build can query only the volume of the Windows folder; it
-        // counts as Vista too, so the file system must be looked at first.
-        {"FAT32 where Windows is", named + " FAT32",
-         "Tessaline is only for NTFS file systems. This system is installed on FAT32, which does not have the problem "
-         "of hidden Alternate Data Stream files."},
+        {"the shipped program under Wine", Program(L"installer\\kivsetup.exe"), "Windows Vista is not supported."},
+        // Started from Z:, the test build can query only the volume of the Windows folder; it counts as Vista too,
+        // so the file system must be looked at first.
+        {"FAT32 where Windows is", Program(L"tests\\wine\\installer\\kivsetup_named.exe") + L" FAT32",
+         "Tessaline is only for NTFS file systems. This system is installed on FAT32,"},
     };
     MakePackage();  // anything copied or written would show
     ASSERT_TRUE(SetCurrentDirectoryA("Z:\\"));
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        ExpectEnd(RunWatched(row.commandLine), row.message);
-        EXPECT_EQ(InstalledState(), "");
+        ExpectEnd(RunWatched(row.command), row.message);
+        EXPECT_EQ(Installed(), "");
     }
 }
 
 TEST_F(Installer, EndsWithTheOutcomeOfTheInstall) {
-    const std::string advice = " Close all Explorer windows or restart Windows, then run the installer again.";
-    const struct {
-        const char* name;
-        std::function<void()> arrange;
-        const std::string* held;  // an old file in its place, held open as Explorer holds a DLL
-        std::string message;
-        std::string state;
-    } rows[] = {
+    // `held`: an old file in its place, held open as Explorer holds a DLL.
+    const struct { const char* name; void (*make)(); const std::wstring* held; std::string message, state; } rows[] = {
         {"no package folder", [] {}, nullptr, "Tessaline file not found in TEMP folder. Install failed.", ""},
         {"a read-only hidden package over a read-only hidden install",
          [] {
              MakePackage();
-             for (const std::string& file : {Paths().package + "\\kivremove.exe", Paths().dll, Paths().vornex,
-                                             Paths().uninstaller}) {
-                 if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES)
-                     WriteBytes(Wide(file), "old");
-                 SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
-             }
+             for (const auto& file : kFiles)
+                 for (const std::wstring& path : {kPackage + file.name, file.installed}) {
+                     if (!PathExists(path))
+                         WriteBytes(path, "old");
+                     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+                 }
          },
          nullptr, kComplete, kEverything},
-        {"the old Kivrel3.dll held", MakePackage, &Paths().dll,
-         "Kivrel3.dll could not be copied to the System folder." + advice, "Kivrel3.dll"},
-        {"the old kivremove.exe held", MakePackage, &Paths().uninstaller,
-         "kivremove.exe could not be copied to the Windows folder." + advice, "Kivrel3.dll, kivremove.exe"},
-        {"a Kivrel3.dll that is a text file",
-         [] {
-             MakePackage();
-             WriteBytes(Wide(Paths().package + "\\Kivrel3.dll"), "Tessaline\r\n");
-         },
+        {"the old Kivrel3.dll held", MakePackage, &kDll, "Kivrel3.dll could not be copied", "Kivrel3.dll"},
+        {"the old kivremove.exe held", MakePackage, &kFiles[2].installed, "kivremove.exe could not be copied",
+         "Kivrel3.dll, kivremove.exe"},
+        {"a Kivrel3.dll that is a text file", [] { MakePackage(); WriteBytes(kPackage + L"Kivrel3.dll", "text\r\n"); },
          nullptr, "Error registering Kivrel3.dll file: regsvr32.exe ended with code 3.",
          "Kivrel3.dll, vornex.dll, kivremove.exe, entry, file handler, folder handler"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         RemoveEverything();
-        row.arrange();
+        row.make();
         UniqueFile held;
-        if (row.held) {
-            ASSERT_TRUE(WriteBytes(Wide(*row.held), "old"));
-            held = UniqueFile(CreateFileA(row.held->c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-            ASSERT_TRUE(static_cast<bool>(held));
-        }
-        ExpectEnd(InstallThroughF1(), row.message, 1);
-        EXPECT_EQ(InstalledState(), row.state);
-        if (row.state == kEverything)
-            ExpectEverythingInstalled();
+        if (row.held && WriteBytes(*row.held, "old"))
+            held.reset(CreateFileW(row.held->c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, 0));
+        ExpectEnd(InstallThroughF1(), row.message);
+        EXPECT_EQ(Installed(), row.state);
+        if (row.state != kEverything)
+            continue;
+        for (const auto& file : kFiles)
+            EXPECT_EQ(ReadBytes(file.installed), ReadBytes(BuiltFile(file.built))) << file.name;
+        for (const auto& handler : {kKeys[1], kKeys[2]})
+            EXPECT_EQ(ReadRegText(handler.root, handler.key, ""), TESSALINE_CLSID_PAGE_TEXT) << handler.label;
+        EXPECT_EQ(ReadRegText(HKEY_CLASSES_ROOT, kKeys[3].key + "\\InprocServer32", ""), ToAnsi(kDll));
     }
 }
 
 // Cancel, even with the terms accepted, installs nothing.
 TEST_F(Installer, InstallIsEnabledOnlyWhileTheTermsAreAccepted) {
     MakePackage();
-    const WatchedOutcome run = RunWatched(Program(L"tests\\wine\\installer\\kivsetup_xp.exe"), [](HWND f1) {
-        const struct {
-            const char* what;
-            int click;  // 0: none
-            bool accepted;
-        } steps[] = {{"at start", 0, false},
-                     {"I accept", kOp1Accept, true},
-                     {"I accept again", kOp1Accept, true},
-                     {"I do not accept", kOp1Decline, false},
-                     {"I accept once more", kOp1Accept, true}};
+    const Ended run = RunWatched(Program(L"tests\\wine\\installer\\kivsetup_xp.exe"), [](HWND f1) {
+        const struct { const char* after; int click; bool accepted; } steps[] = {
+            {"nothing", 0, false}, {"I accept", kOp1Accept, true}, {"I accept again", kOp1Accept, true},
+            {"I do not accept", kOp1Decline, false}, {"I accept once more", kOp1Accept, true}};
         for (const auto& step : steps) {
             if (step.click)
                 Click(f1, step.click);
-            EXPECT_EQ(Enabled(f1, kBOK), step.accepted) << step.what;
+            EXPECT_EQ(Enabled(f1, kBOK), step.accepted) << "after " << step.after;
         }
         PostMessageA(GetDlgItem(f1, kBCancel), BM_CLICK, 0, 0);
     });
-    ExpectEnd(run, "", 1);
-    EXPECT_EQ(InstalledState(), "");
+    ExpectEnd(run, "");
+    EXPECT_EQ(Installed(), "");
 }
 
-// While regsvr32 runs (on a package DLL whose registration waits for this test), F1 answers
-// at once, nothing brings Install or Cancel back, and its close box does not take it down;
-// the install then ends as usual, with its message.
+// While regsvr32 runs (on a package DLL whose registration waits for this test), F1 answers at once, nothing brings
+// Install or Cancel back, and its close box does not take it down; the install then ends as usual.
 TEST_F(Installer, F1StaysResponsiveButClosedToInputWhileRegistering) {
     UniqueHandleNull begun(CreateEventA(nullptr, TRUE, FALSE, "TessalineTest.RegistrationBegun"));
     UniqueHandleNull mayEnd(CreateEventA(nullptr, TRUE, FALSE, "TessalineTest.RegistrationMayEnd"));
     MakePackage();
     ASSERT_TRUE(CopyFileW(BuiltFile(L"tests\\wine\\installer\\held_registration.dll").c_str(),
-                          Wide(Paths().package + "\\Kivrel3.dll").c_str(), FALSE));
-    const WatchedOutcome run = InstallThroughF1([&](HWND f1) {
-        ASSERT_EQ(WaitForSingleObject(begun.get(), 30000), WAIT_OBJECT_0) << "regsvr32 reached the registration";
-        const auto answers = [](HWND window, UINT message, WPARAM wParam = 0) {
-            DWORD_PTR ignored = 0;
-            return SendMessageTimeoutA(window, message, wParam, 0, SMTO_NORMAL, 5000, &ignored) != 0;
-        };
-        EXPECT_TRUE(answers(f1, WM_NULL)) << "F1 answers";
-        EXPECT_FALSE(Enabled(f1, kBOK)) << "Install";
-        EXPECT_FALSE(Enabled(f1, kBCancel)) << "Cancel";
-        EXPECT_TRUE(answers(GetDlgItem(f1, kOp1Decline), BM_CLICK) && answers(GetDlgItem(f1, kOp1Accept), BM_CLICK));
-        EXPECT_FALSE(Enabled(f1, kBOK)) << "Install, after the options";
-        EXPECT_TRUE(answers(f1, WM_SYSCOMMAND, SC_CLOSE));
-        EXPECT_TRUE(IsWindowVisible(f1)) << "F1, after its close box";
-        SetEvent(mayEnd.get());
-    });
-    ExpectEnd(run, kComplete, 1);
+                          (kPackage + L"Kivrel3.dll").c_str(), FALSE));
+    ExpectEnd(InstallThroughF1([&](HWND f1) {
+                  ASSERT_EQ(WaitForSingleObject(begun.get(), 30000), WAIT_OBJECT_0) << "regsvr32 reached the DLL";
+                  const auto answers = [](HWND window, UINT message, WPARAM wParam = 0) {
+                      DWORD_PTR ignored = 0;
+                      return SendMessageTimeoutA(window, message, wParam, 0, SMTO_NORMAL, 5000, &ignored) != 0;
+                  };
+                  EXPECT_TRUE(answers(f1, WM_NULL)) << "F1 answers";
+                  EXPECT_FALSE(Enabled(f1, kBOK)) << "Install";
+                  EXPECT_FALSE(Enabled(f1, kBCancel)) << "Cancel";
+                  EXPECT_TRUE(answers(GetDlgItem(f1, kOp1Decline), BM_CLICK) &&
+                              answers(GetDlgItem(f1, kOp1Accept), BM_CLICK));
+                  EXPECT_FALSE(Enabled(f1, kBOK)) << "Install, after the options";
+                  EXPECT_TRUE(answers(f1, WM_SYSCOMMAND, SC_CLOSE));
+                  EXPECT_TRUE(IsWindowVisible(f1)) << "F1, after its close box";
+                  SetEvent(mayEnd.get());
+              }),
+              kComplete);
 }
 
-// Started as the system's list of programs starts it; a DLL that cannot be deleted stays,
-// the keys go all the same, and nothing is said either way.
+// Started as the system's list of programs starts it; a DLL that cannot be deleted stays, the keys go all the same,
+// and nothing is said either way.
 TEST_F(Installer, UninstallRemovesWhatItCanSilently) {
-    const struct {
-        const char* name;
-        bool installed;
-        DWORD attributes;  // of the installed DLLs
-        bool loadDll;      // as Explorer holds it once it has shown the page
-        std::string state;
-    } rows[] = {
-        {"read-only, hidden and system DLLs", true, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM,
-         false, "kivremove.exe"},
+    // The installed DLLs get `attributes`; Kivrel3.dll is `loaded` as Explorer holds it once it has shown the page.
+    const struct { const char* name; bool installed; DWORD attributes; bool loaded; const char* state; } rows[] = {
+        {"read-only, hidden and system DLLs", true,
+         FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, false, "kivremove.exe"},
         {"Kivrel3.dll loaded by a process", true, FILE_ATTRIBUTE_NORMAL, true, "Kivrel3.dll, kivremove.exe"},
         {"nothing installed", false, 0, false, ""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         RemoveEverything();
-        std::string command = Program(L"uninstaller\\kivremove.exe");
+        std::wstring command = Program(L"uninstaller\\kivremove.exe");
         if (row.installed) {
-            MakePackage();
-            ExpectEnd(InstallThroughF1(), kComplete, 1);
-            command = ReadRegText(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline",
-                                  "UninstallString");
-            SetFileAttributesA(Paths().dll.c_str(), row.attributes);
-            SetFileAttributesA(Paths().vornex.c_str(), row.attributes);
+            Install();
+            command = FromAnsi(ReadRegText(kKeys[0].root, kKeys[0].key, "UninstallString").c_str());
+            for (int dll : {0, 1})
+                SetFileAttributesW(kFiles[dll].installed.c_str(), row.attributes);
         }
-        UniqueLibrary loaded(row.loadDll ? LoadLibraryA(Paths().dll.c_str()) : nullptr);
+        UniqueLibrary loaded(row.loaded ? LoadLibraryW(kDll.c_str()) : nullptr);
         ExpectEnd(RunWatched(command), "");
-        EXPECT_EQ(InstalledState(), row.state);
+        EXPECT_EQ(Installed(), row.state);
         EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "*\\shellex\\PropertySheetHandlers")) << "parent keys stay";
     }
 }
 
+const std::function<void(Sheet&)>* g_use = nullptr;  // until the dialog has been handed to it
+
+void CALLBACK UseShownSheet(HWND, UINT, UINT_PTR, DWORD) {
+    if (HWND shown = g_use ? FindShownSheet() : nullptr) {
+        Sheet sheet(shown);  // cancelled when it goes
+        (*std::exchange(g_use, nullptr))(sheet);
+    }
+}
+
+// Opens the shell's own Properties dialog of `item` as Explorer does (the item's context menu in its parent folder,
+// verb "properties"), which adds the pages of every handler registered for the item; `use` gets it, then it is
+// cancelled. Wine's shell runs the dialog's loop inside InvokeCommand, so `use` is called from a timer.
+void ShowProperties(const std::wstring& item, const std::function<void(Sheet&)>& use) {
+    CoInitialize(nullptr);  // for the rest of the process: the shell keeps our handlers
+    InitControls();
+    PIDLIST_ABSOLUTE pidl = nullptr;
+    PCUITEMID_CHILD child = nullptr;
+    ComPtr<IShellFolder> parent;
+    ComPtr<IContextMenu> menu;
+    HMENU popup = CreatePopupMenu();
+    CMINVOKECOMMANDINFO invoke = {sizeof invoke, 0, nullptr, "properties", nullptr, nullptr, SW_SHOWNORMAL, 0, nullptr};
+    g_use = &use;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, UseShownSheet);
+    EXPECT_TRUE(SUCCEEDED(SHParseDisplayName(item.c_str(), nullptr, &pidl, 0, nullptr)) &&
+                SUCCEEDED(SHBindToParent(pidl, IID_IShellFolder, parent.put_void(), &child)) &&
+                SUCCEEDED(parent->GetUIObjectOf(nullptr, 1, &child, IID_IContextMenu, nullptr, menu.put_void())) &&
+                SUCCEEDED(menu->QueryContextMenu(popup, 0, 1, 0x7FFF, CMF_NORMAL)) &&
+                SUCCEEDED(menu->InvokeCommand(&invoke)));
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(std::exchange(g_use, nullptr), nullptr) << "the shell showed no Properties dialog";
+    DestroyMenu(popup);
+    CoTaskMemFree(pidl);
+}
+
+// The user's items, where both processes of the cycle find them: a download with its zone mark and two more
+// streams, and a folder with the streams "a" and "b".
+const std::wstring kDownload = Temp(L"cycle\\quarterly-report.pdf");
+const std::wstring kFolder = Temp(L"cycle\\Projects");
+const char kZone[] = "[ZoneTransfer]\r\nZoneId=3\r\n";
+
+bool MakeItems() {
+    CreateDirectoryW(Temp(L"cycle").c_str(), nullptr);
+    CreateDirectoryW(kFolder.c_str(), nullptr);
+    return WriteBytes(kDownload, "%PDF-1.4") && WriteBytes(StreamPath(kDownload, L"Zone.Identifier"), kZone) &&
+           WriteBytes(StreamPath(kDownload, L"summary"), "Author: Accounts") &&
+           WriteBytes(StreamPath(kDownload, L"thumbnail"), std::string(1536, '\x7F')) &&
+           WriteBytes(StreamPath(kFolder, L"a"), "stream a") && WriteBytes(StreamPath(kFolder, L"b"), "stream b");
+}
+
+// A file gets one Streams page, beside Wine's General page.
+void ViewZoneIdentifier(Sheet& sheet) {
+    ASSERT_EQ(sheet.TabTitles(), (std::vector<std::string>{"General", "Streams"}));
+    sheet.Select(1);
+    sheet.ClickEntry(sheet.IndexOf("Zone.Identifier * 26"));
+    sheet.PressView();
+    EXPECT_EQ(sheet.PaneText(), kZone);
+}
+
+// Run by the cycle in a process of its own: Wine's shell32 keeps a reference to every handler it initialises, so our
+// DLL stays loaded in the process that showed its page (Explorer lets it go), and the uninstall must delete it.
+TEST(ShellDialog, DISABLED_StreamsPagesOfAFileAndAFolder) {
+    ShowProperties(kDownload, [](Sheet& sheet) {
+        ViewZoneIdentifier(sheet);
+        sheet.PressDelete();
+    });
+    // A folder gets a page from the "*" handler and one from the "Folder" handler, both on this thread.
+    ShowProperties(kFolder, [](Sheet& sheet) {
+        ASSERT_EQ(sheet.TabTitles(), (std::vector<std::string>{"General", "Streams", "Streams"}));
+        ExpectEachPageActsOnItsOwnSelection(sheet, kFolder, 1, 2);
+    });
+}
+
+TEST_F(Installer, ProductCycleThroughTheShellsDialog) {
+    Install();
+    ASSERT_TRUE(MakeItems());
+    EXPECT_EQ(RunAndWait(BuiltFile(L"tests\\wine\\installer\\installer_tests.exe"),
+                         L"installer_tests.exe --gtest_also_run_disabled_tests --gtest_filter=ShellDialog.*"), 0u)
+        << "run that test alone to see its failures";
+    EXPECT_FALSE(PathExists(StreamPath(kDownload, L"Zone.Identifier"))) << "deleted through the shell's dialog";
+    ExpectEnd(RunWatched(L"\"" + kFiles[2].installed + L"\""), "");
+    EXPECT_EQ(Installed(), "kivremove.exe") << "the uninstaller stays, as Windows expects";
+    EXPECT_TRUE(PathExists(StreamPath(kDownload, L"summary"))) << "the user's data stays";
+}
+
+// Not a test: ./demo.sh's picture of the download's Properties dialog, Zone.Identifier viewed. It says so on the
+// standard output and stays until demo.sh has taken the picture and stopped the prefix.
+TEST_F(Installer, DISABLED_Demo) {
+    Install();
+    ASSERT_TRUE(MakeItems());
+    ShowProperties(kDownload, [](Sheet& sheet) {
+        ViewZoneIdentifier(sheet);
+        ASSERT_FALSE(HasFailure());
+        // Off the screen's corner, where the shell puts it when no window manager runs, and drawn active, as the
+        // window the user just opened: Wine leaves the frame of the shell's dialog inactive.
+        SetWindowPos(sheet.sheet, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
+        SendMessageA(sheet.sheet, WM_NCACTIVATE, TRUE, 0);
+        std::puts("demo: shown");
+        std::fflush(stdout);
+        UniqueHandleNull never(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        PumpUntil(never.get(), 60000);
+    });
+}
+
 }  // namespace
-}  // namespace tessaline
+}  // namespace tessaline::testing
