@@ -95,7 +95,7 @@ TEST(ShippedDll, RegistrationWritesOnlyItsOwnKeysAndTakesThemAllBack) {
     const std::wstring dll = SystemFile(L"Kivrel3.dll");
     ASSERT_TRUE(CopyFileW(BuiltFile(L"page\\Kivrel3.dll").c_str(), dll.c_str(), FALSE));
     auto regsvr32 = [&](const wchar_t* args) {
-        return int(RunAndWait(SystemFile(L"regsvr32.exe"), L"regsvr32.exe " + std::wstring(args) + L" " + dll));
+        return int(RunWatched(SystemFile(L"regsvr32.exe") + L" " + args + L" " + dll).code);
     };
     // The handler key belongs to the installer; IDataObject, IShellExtInit and
     // IShellPropSheetExt to the system, and a careless library registration rewrites them.

@@ -76,42 +76,6 @@ void MakePackage() {
         EXPECT_TRUE(CopyFileW(BuiltFile(file.built).c_str(), (kPackage + file.name).c_str(), FALSE)) << file.name;
 }
 
-// How a watched program ended: its exit code (STILL_ACTIVE: not within two minutes) and its message boxes' texts.
-struct Ended { DWORD code = STILL_ACTIVE; std::vector<std::string> boxes; };
-
-// Runs a program and watches its top-level windows until it ends (another process's new windows send no message
-// here): message boxes are read and closed with OK, as a user would; `visit` gets each other window once.
-Ended RunWatched(std::wstring command, const std::function<void(HWND)>& visit = nullptr) {
-    Ended run;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return run;
-    UniqueHandleNull process(info.hProcess), thread(info.hThread);
-    std::set<HWND> seen;
-    for (DWORD waited = 0; WaitForSingleObject(process.get(), 50) == WAIT_TIMEOUT; waited += 50) {
-        if (waited > 120000)
-            TerminateProcess(process.get(), STILL_ACTIVE);  // the wait then ends, with that code
-        for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
-            DWORD pid = 0;
-            char text[1024] = {};
-            GetWindowThreadProcessId(window, &pid);
-            if (pid != info.dwProcessId || !IsWindowVisible(window) || !seen.insert(window).second)
-                continue;
-            if (GetClassNameA(window, text, sizeof text) && lstrcmpA(text, "#32770") == 0) {
-                GetWindowTextA(GetDlgItem(window, 0xFFFF), text, sizeof text);
-                run.boxes.push_back(text);
-                PostMessageA(window, WM_COMMAND, IDOK, 0);
-            } else if (visit) {
-                visit(window);
-            }
-        }
-    }
-    GetExitCodeProcess(process.get(), &run.code);
-    return run;
-}
-
 // Ended by itself with code 0, after one message box that starts with `message` ("": after none).
 void ExpectEnd(const Ended& run, const std::string& message) {
     EXPECT_EQ(run.code, 0u);
@@ -350,8 +314,8 @@ TEST(ShellDialog, DISABLED_StreamsPagesOfAFileAndAFolder) {
 TEST_F(Installer, ProductCycleThroughTheShellsDialog) {
     Install();
     ASSERT_TRUE(MakeItems());
-    EXPECT_EQ(RunAndWait(BuiltFile(L"tests\\wine\\installer\\installer_tests.exe"),
-                         L"installer_tests.exe --gtest_also_run_disabled_tests --gtest_filter=ShellDialog.*"), 0u)
+    EXPECT_EQ(RunWatched(Program(L"tests\\wine\\installer\\installer_tests.exe") +
+                         L" --gtest_also_run_disabled_tests --gtest_filter=ShellDialog.*").code, 0u)
         << "run that test alone to see its failures";
     EXPECT_FALSE(PathExists(StreamPath(kDownload, L"Zone.Identifier"))) << "deleted through the shell's dialog";
     ExpectEnd(RunWatched(L"\"" + kFiles[2].installed + L"\""), "");

@@ -18,18 +18,15 @@
 namespace tessaline::testing {
 
 inline void Pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
+    for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);)
         DispatchMessageA(&msg);
-    }
 }
 
 // Handles this thread's messages until `event` is set; false after `ms` without it.
 inline bool PumpUntil(HANDLE event, DWORD ms = 10000) {
     for (const DWORD end = GetTickCount() + ms;; Pump()) {
-        const LONG left = LONG(end - GetTickCount());
-        const DWORD woke = MsgWaitForMultipleObjects(1, &event, FALSE, left > 0 ? left : 0, QS_ALLINPUT);
+        const LONG left = std::max(LONG(end - GetTickCount()), 0L);
+        const DWORD woke = MsgWaitForMultipleObjects(1, &event, FALSE, left, QS_ALLINPUT);
         if (woke != WAIT_OBJECT_0 + 1)
             return woke == WAIT_OBJECT_0;
     }
@@ -46,10 +43,8 @@ T* NewObject(HRESULT(STDAPICALLTYPE* getClassObject)(REFCLSID, REFIID, void**), 
     IClassFactory* factory = nullptr;
     T* object = nullptr;
     EXPECT_EQ(getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
-    if (factory != nullptr) {
-        EXPECT_EQ(factory->CreateInstance(nullptr, iid, reinterpret_cast<void**>(&object)), S_OK);
-        factory->Release();
-    }
+    EXPECT_EQ(factory->CreateInstance(nullptr, iid, reinterpret_cast<void**>(&object)), S_OK);
+    factory->Release();
     return object;
 }
 
@@ -57,17 +52,16 @@ T* NewObject(HRESULT(STDAPICALLTYPE* getClassObject)(REFCLSID, REFIID, void**), 
 inline IDataObject* ShellSelection(const std::vector<std::wstring>& items) {
     std::vector<PIDLIST_ABSOLUTE> absolute(items.size());
     std::vector<PCUITEMID_CHILD> children;
-    IShellFolder* parent = nullptr;
-    IDataObject* data = nullptr;
     for (size_t i = 0; i < items.size(); ++i) {
         EXPECT_EQ(SHParseDisplayName(items[i].c_str(), nullptr, &absolute[i], 0, nullptr), S_OK);
         children.push_back(ILFindLastID(absolute[i]));
     }
-    if (SUCCEEDED(SHBindToParent(absolute[0], IID_IShellFolder, reinterpret_cast<void**>(&parent), nullptr))) {
-        EXPECT_EQ(parent->GetUIObjectOf(nullptr, UINT(items.size()), children.data(), IID_IDataObject, nullptr,
-                                        reinterpret_cast<void**>(&data)), S_OK);
-        parent->Release();
-    }
+    IShellFolder* parent = nullptr;
+    IDataObject* data = nullptr;
+    EXPECT_EQ(SHBindToParent(absolute[0], IID_IShellFolder, reinterpret_cast<void**>(&parent), nullptr), S_OK);
+    parent->GetUIObjectOf(nullptr, UINT(items.size()), children.data(), IID_IDataObject, nullptr,
+                          reinterpret_cast<void**>(&data));
+    parent->Release();
     for (PIDLIST_ABSOLUTE pidl : absolute)
         CoTaskMemFree(pidl);
     return data;
@@ -112,37 +106,33 @@ public:
 
     std::vector<std::string> TabTitles() const {
         std::vector<std::string> titles;
-        HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
         char text[64];
         TCITEMA tab = {};
         tab.mask = TCIF_TEXT;
         tab.pszText = text;
         tab.cchTextMax = sizeof(text);
-        for (int i = 0; SendMessageA(tabs, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&tab)); ++i)
+        for (int i = 0; SendMessageA(TabCtrl(), TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&tab)); ++i)
             titles.push_back(text);
         return titles;
     }
     std::vector<std::string> Entries() const {
         std::vector<std::string> entries;
-        for (int i = 0; i < int(SendMessageA(list, LB_GETCOUNT, 0, 0)); ++i) {
-            std::string text(SendMessageA(list, LB_GETTEXTLEN, i, 0) + 1, '\0');
-            text.resize(SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0])));
+        char text[1024];
+        for (int i = 0; SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text)) != LB_ERR; ++i)
             entries.push_back(text);
-        }
         return entries;
     }
     int IndexOf(const std::string& entry) const {
         const auto entries = Entries();
         const auto found = std::find(entries.begin(), entries.end(), entry);
         EXPECT_NE(found, entries.end()) << entry;
-        return found == entries.end() ? -1 : int(found - entries.begin());
+        return int(found - entries.begin());
     }
     bool ViewEnabled() const { return IsWindowEnabled(view) != FALSE; }
     bool DeleteEnabled() const { return IsWindowEnabled(del) != FALSE; }
     std::string PaneText() const {
         std::string text(GetWindowTextLengthA(pane) + 1, '\0');
-        text.resize(GetWindowTextA(pane, &text[0], int(text.size())));
-        return text;
+        return text.substr(0, GetWindowTextA(pane, &text[0], int(text.size())));
     }
 
     // Presses and releases the left button over entry `index`, or over a button; a disabled
@@ -160,6 +150,7 @@ public:
     HWND list = nullptr, view = nullptr, del = nullptr, pane = nullptr;
 
 private:
+    HWND TabCtrl() const { return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0)); }
     static void Press(HWND button) {
         RECT r = {};
         GetClientRect(button, &r);
@@ -193,23 +184,19 @@ inline HWND FindShownSheet() {
 // "stream a" and "stream b": with "b" selected on the first and "a" on the second, View
 // and Delete on each page must act on that page's selection only.
 inline void ExpectEachPageActsOnItsOwnSelection(Sheet& sheet, const std::wstring& item, int first, int second) {
-    const struct {
-        int page;
-        const char *entry, *content;
-        const wchar_t* stream;
-    } selections[] = {{first, "b * 8", "stream b", L"b"}, {second, "a * 8", "stream a", L"a"}};
+    const struct { int page; const char *entry, *content; } selections[] = {
+        {first, "b * 8", "stream b"}, {second, "a * 8", "stream a"}};
     for (const auto& s : selections) {
         sheet.Select(s.page);
         sheet.ClickEntry(sheet.IndexOf(s.entry));
     }
     for (const auto& s : selections) {
-        SCOPED_TRACE(s.entry);
         sheet.Select(s.page);
         sheet.PressView();
         EXPECT_EQ(sheet.PaneText(), s.content);
         sheet.PressDelete();
-        EXPECT_FALSE(PathExists(StreamPath(item, s.stream)));
-        EXPECT_EQ(sheet.Entries().size(), 1u);
+        EXPECT_FALSE(PathExists(StreamPath(item, FromAnsi(s.entry, 1))));
+        EXPECT_EQ(sheet.Entries().size(), 1u) << s.entry;
     }
 }
 

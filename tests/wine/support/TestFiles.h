@@ -3,7 +3,10 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "Win32Util.h"
 
@@ -60,20 +63,46 @@ inline std::wstring BuiltFile(const std::wstring& relative) {
     return root + L"\\" + relative;
 }
 
-// Runs a program and waits for it: its exit code, or -1 when it did not start or end in time.
-inline DWORD RunAndWait(const std::wstring& application, std::wstring commandLine, DWORD milliseconds = 60000) {
+// How a watched program ended: its exit code (STILL_ACTIVE: not within two minutes) and its
+// message boxes' texts.
+struct Ended {
+    DWORD code = STILL_ACTIVE;
+    std::vector<std::string> boxes;
+};
+
+// Runs a program and watches its top-level windows until it ends (another process's new
+// windows send no message here): message boxes are read and closed with OK, as a user
+// would; `visit` gets each other window (a property sheet too) once.
+inline Ended RunWatched(std::wstring command, const std::function<void(HWND)>& visit = nullptr) {
+    Ended run;
     STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    DWORD code = DWORD(-1);
-    if (!CreateProcessW(application.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
-        return code;
-    if (WaitForSingleObject(process.hProcess, milliseconds) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return run;
+    UniqueHandleNull process(info.hProcess), thread(info.hThread);
+    std::set<HWND> seen;
+    for (DWORD waited = 0; WaitForSingleObject(process.get(), 50) == WAIT_TIMEOUT; waited += 50) {
+        if (waited > 120000)
+            TerminateProcess(process.get(), STILL_ACTIVE);  // the wait then ends, with that code
+        for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+            DWORD pid = 0;
+            char text[1024] = {};
+            GetWindowThreadProcessId(window, &pid);
+            if (pid != info.dwProcessId || !IsWindowVisible(window) || !seen.insert(window).second)
+                continue;
+            GetClassNameA(window, text, sizeof text);
+            if (lstrcmpA(text, "#32770") == 0 && GetDlgItem(window, 0xFFFF) != nullptr) {  // its text
+                GetWindowTextA(GetDlgItem(window, 0xFFFF), text, sizeof text);
+                run.boxes.push_back(text);
+                PostMessageA(window, WM_COMMAND, IDOK, 0);
+            } else if (visit) {
+                visit(window);
+            }
+        }
+    }
+    GetExitCodeProcess(process.get(), &run.code);
+    return run;
 }
 
 }  // namespace tessaline::testing
