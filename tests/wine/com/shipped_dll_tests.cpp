@@ -94,9 +94,7 @@ std::string Snapshot(const std::string& name) {
 TEST(ShippedDll, RegistrationWritesOnlyItsOwnKeysAndTakesThemAllBack) {
     const std::wstring dll = SystemFile(L"Kivrel3.dll");
     ASSERT_TRUE(CopyFileW(BuiltFile(L"page\\Kivrel3.dll").c_str(), dll.c_str(), FALSE));
-    auto regsvr32 = [&](const wchar_t* args) {
-        return int(RunWatched(SystemFile(L"regsvr32.exe") + L" " + args + L" " + dll).code);
-    };
+    auto regsvr32 = [&](const wchar_t* args) { return RunWatched(SystemFile(L"regsvr32.exe") + args + dll).code; };
     // The handler key belongs to the installer; IDataObject, IShellExtInit and
     // IShellPropSheetExt to the system, and a careless library registration rewrites them.
     const char* const kOthers[] = {"*\\shellex\\PropertySheetHandlers\\Tessaline",
@@ -108,7 +106,7 @@ TEST(ShippedDll, RegistrationWritesOnlyItsOwnKeysAndTakesThemAllBack) {
     for (const char* key : kOthers)
         before.push_back(Snapshot(key));
 
-    ASSERT_EQ(regsvr32(L"/s"), 0) << "3: not loadable, 4: no DllRegisterServer, 5: it failed";
+    ASSERT_EQ(regsvr32(L" /s "), 0u) << "3: not loadable, 4: no DllRegisterServer, 5: it failed";
     for (const char* clsid : {TESSALINE_CLSID_PAGE_TEXT, TESSALINE_CLSID_CLSDROPFILES_TEXT}) {
         const std::string server = std::string("CLSID\\") + clsid + "\\InprocServer32";
         EXPECT_EQ(ReadRegText(HKEY_CLASSES_ROOT, server, ""), ToAnsi(dll)) << clsid;
@@ -134,20 +132,19 @@ TEST(ShippedDll, RegistrationWritesOnlyItsOwnKeysAndTakesThemAllBack) {
     argument.vt = VT_I2 | VT_BYREF;
     argument.piVal = &index;
     EXPECT_EQ(Call(list, L"Files", DISPATCH_PROPERTYGET, &argument), folder + L"\\two.txt");
-    EXPECT_EQ(Call(list, L"SelectedFile", DISPATCH_PROPERTYGET), folder + L"\\one.txt");
     EXPECT_EQ(list->Release(), 0u);
     EXPECT_EQ(three->Release(), 0u);
     for (size_t i = 0; i < before.size(); ++i)
         EXPECT_EQ(Snapshot(kOthers[i]), before[i]) << "registration changed " << kOthers[i];
 
-    ASSERT_EQ(regsvr32(L"/s /u"), 0);
+    ASSERT_EQ(regsvr32(L" /s /u "), 0u);
     for (const char* key : {"CLSID\\" TESSALINE_CLSID_PAGE_TEXT, "CLSID\\" TESSALINE_CLSID_CLSDROPFILES_TEXT,
                             "TypeLib\\" TESSALINE_LIBID_TESSALINE3_TEXT, "TypeLib\\" TESSALINE_LIBID_SHELLTYPES_TEXT,
                             "Interface\\" TESSALINE_IID_PAGE_TEXT, "Interface\\" TESSALINE_IID_CLSDROPFILES_TEXT})
         EXPECT_EQ(Snapshot(key), "") << "left behind";
     for (size_t i = 0; i < before.size(); ++i)
         EXPECT_EQ(Snapshot(kOthers[i]), before[i]) << "unregistration changed " << kOthers[i];
-    EXPECT_EQ(regsvr32(L"/s /u"), 0) << "an uninstall run twice finds nothing to remove, which is no failure";
+    EXPECT_EQ(regsvr32(L" /s /u "), 0u) << "an uninstall run twice finds nothing to remove, which is no failure";
     RegDeleteKeyA(HKEY_CLASSES_ROOT, kOthers[0]);
 }
 
