@@ -1,33 +1,10 @@
-// The Streams page as a user meets it. This program is built as Kivrel3.dll is, over the
-// version facts of Windows XP, streams emulated as sibling files "file:stream" and XP's
-// path limit; its Pages come from the class factory with the shell's own data object, and
-// their pages are shown in a real property sheet and pressed with the mouse.
+// The Streams page as a user meets it, in a program built as Kivrel3.dll is over Windows
+// XP's facts (version, path limit) and streams emulated as sibling files "file:stream".
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
-
-#include "ModProps.h"
 #include "Page.h"
 #include "PageHarness.h"
 #include "Server.h"
-
-// This program's operator new, which Kivrel3's code here uses too: counted, so that an
-// unload shows what it frees, and refused while `g_refused` is set, as out of memory.
-LONG g_live = 0, g_refused = 0;
-void* operator new(std::size_t size) {
-    void* p = InterlockedCompareExchange(&g_refused, 0, 0) ? nullptr : std::malloc(size ? size : 1);
-    if (p == nullptr)
-        throw std::bad_alloc();
-    InterlockedIncrement(&g_live);
-    return p;
-}
-void operator delete(void* p) noexcept {
-    if (p != nullptr)
-        InterlockedDecrement(&g_live);
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
 
 namespace tessaline {
 namespace {
@@ -36,8 +13,7 @@ using namespace testing;
 using Entries = std::vector<std::string>;
 using Streams = std::vector<std::pair<std::wstring, std::string>>;
 
-// This program plays Kivrel3.dll: its module holds the page's template, and vornex.dll is
-// taken from beside it.
+// This program plays Kivrel3.dll: it holds the page's template and has vornex.dll beside it.
 const bool kPlaysTheDll = (g_module = GetModuleHandleA(nullptr), CoInitialize(nullptr), true);
 
 void PlaceVornex(bool present, const std::wstring& folder = BuiltFile(L"tests\\wine\\page")) {
@@ -58,13 +34,6 @@ std::wstring MakeFile(const Streams& streams, std::wstring file = L"") {
     for (const auto& s : streams)
         EXPECT_TRUE(WriteBytes(Exact(file, s.first), s.second));
     return file;
-}
-
-std::string Pattern(size_t n) {
-    std::string text;
-    while (text.size() < n)
-        text += "line " + std::to_string(text.size()) + "\r\n";
-    return text.substr(0, n);
 }
 
 // The shell's add-page function: records each page offered, and accepts or refuses it.
@@ -91,17 +60,7 @@ HRESULT AddPages(IShellExtInit* init, Offered& offered) {
     return hr;
 }
 
-// What `call` answers while memory is refused.
-template <class Call>
-auto OutOfMemory(Call call) {
-    InterlockedExchange(&g_refused, 1);
-    const auto answer = call();
-    InterlockedExchange(&g_refused, 0);
-    return answer;
-}
-
-// A page for `items` shown in a sheet. Once the sheet is gone, the shell's release must
-// free the Page.
+// A page for `items` in a sheet; once the sheet is gone, the Page must be freed.
 struct Shown {
     explicit Shown(const std::vector<std::wstring>& items) : object(NewPage(items)), sheet(Add(object)) {}
     explicit Shown(const std::wstring& item) : Shown(std::vector<std::wstring>{item}) {}
@@ -164,12 +123,12 @@ TEST(StreamsPage, ViewAndDeleteActOnExactlyTheSelectedStream) {
         bool goneMeanwhile = false;
     } rows[] = {
         {"short text", L"s", "hello\r\nworld", "s * 12", "hello\r\nworld"},
-        {"2048 bytes", L"s", Pattern(2048), "s * 2048", Pattern(2048)},
-        {"2049 bytes", L"s", Pattern(2049), "s * 2049", Pattern(2048)},
+        {"2048 bytes", L"s", std::string(2048, 'x'), "s * 2048", std::string(2048, 'x')},
+        {"2049 bytes", L"s", std::string(2049, 'x'), "s * 2049", std::string(2048, 'x')},
         {"a zero byte inside", L"s", withZero, "s * 22", "before zero"},
         {"empty", L"s", "", "s * 0", ""},
-        {"4 GiB and 100 bytes: the low size word alone says 100", L"s", Pattern(3000), "s * 4294967396",
-         Pattern(2048), L"other", 0x100000064ULL},
+        {"4 GiB and 100 bytes: the low size word alone says 100", L"s", std::string(3000, 'x'), "s * 4294967396",
+         std::string(2048, 'x'), L"other", 0x100000064ULL},
         {"trailing dot", L"notes.", "target", "notes. * 6", "target", L"notes"},
         {"trailing blank", L"notes ", "target", "notes  * 6", "target", L"notes"},
         {"the plain name beside a trailing dot", L"notes", "target", "notes * 6", "target", L"notes."},
@@ -212,35 +171,6 @@ TEST(StreamsPage, ViewAndDeleteActOnExactlyTheSelectedStream) {
     }
 }
 
-// No exception may reach the window manager or the shell: out of memory, a window
-// procedure leaves the page as it was, and a method answers E_OUTOFMEMORY.
-TEST(StreamsPage, OutOfMemoryIsAnErrorNotAnException) {
-    const std::wstring file = MakeFile({{L"kept", "still here"}});
-    Shown shown(file);
-    Sheet& sheet = shown.sheet;
-    sheet.ClickEntry(0);
-    SetWindowTextA(sheet.pane, "as it was");
-    OutOfMemory([&] { return sheet.PressView(), sheet.PressDelete(), 0; });
-    EXPECT_EQ(sheet.PaneText(), "as it was");
-    EXPECT_EQ(sheet.Entries(), Entries{"kept * 10"});
-    sheet.PressView();
-    EXPECT_EQ(sheet.PaneText(), "still here");
-
-    IShellExtInit* init = NewPage({file});
-    _Page* page = nullptr;
-    ASSERT_EQ(init->QueryInterface(IID__Page, reinterpret_cast<void**>(&page)), S_OK);
-    IDataObject* data = ShellSelection({file});
-    Offered offered;
-    BSTR text = nullptr;
-    EXPECT_EQ(OutOfMemory([&] { return init->Initialize(nullptr, data, nullptr); }), E_OUTOFMEMORY);
-    EXPECT_EQ(OutOfMemory([&] { return AddPages(init, offered); }), E_OUTOFMEMORY);
-    EXPECT_EQ(OutOfMemory([&] { return page->get_SelectedFile(&text); }), E_OUTOFMEMORY);
-    EXPECT_TRUE(offered.pages.empty());
-    data->Release();
-    page->Release();
-    EXPECT_EQ(init->Release(), 0u) << "a reference was taken for a page that was never made";
-}
-
 // vornex.dll is taken only from beside the DLL: through the search path, one planted in
 // Explorer's current folder would run inside Explorer. A page that is not handed over is
 // destroyed, and its Page freed.
@@ -275,44 +205,34 @@ TEST(PageObject, AddPagesHandsThePageOverOnlyThroughVornexBesideTheDll) {
     }
 }
 
-// A page shown on another thread keeps its own controls and file, and an unload frees the
-// page state of every thread, not only of the thread that unloads. (Last: it frees the
-// TLS slot too, so its suite comes last.)
-TEST(PageState, PagesOnTwoThreadsKeepTheirOwnAndAnUnloadFreesBoth) {
-    struct Other {
-        std::wstring file = MakeFile({{L"theirs", "other thread"}});
-        HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr), proceed = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        std::string pane;
-        static DWORD WINAPI Run(void* self) {
-            auto* t = static_cast<Other*>(self);
-            Shown shown(t->file);
-            SetEvent(t->opened);
-            PumpUntil(t->proceed);
-            shown.sheet.ClickEntry(0);
-            shown.sheet.PressView();
-            t->pane = shown.sheet.PaneText();
-            return 0;  // its state stays until the unload
-        }
-    } other;
-    const std::wstring mine = MakeFile({{L"mine", "this thread"}});
-    {
-        Shown shown(mine);
-        UniqueHandleNull thread(CreateThread(nullptr, 0, &Other::Run, &other, 0, nullptr));
-        ASSERT_TRUE(PumpUntil(other.opened));
+// A page shown on another thread, as Explorer shows a second Properties dialog, keeps its
+// own controls and file, and leaves this thread's page its own.
+struct OtherThread {
+    std::wstring file;
+    std::string pane;
+    static DWORD WINAPI Run(void* self) {
+        auto* other = static_cast<OtherThread*>(self);
+        Shown shown(other->file);
         shown.sheet.ClickEntry(0);
         shown.sheet.PressView();
-        EXPECT_EQ(shown.sheet.PaneText(), "this thread");
-        SetEvent(other.proceed);
-        ASSERT_TRUE(PumpUntil(thread.get()));
-        EXPECT_EQ(other.pane, "other thread");
-        shown.sheet.PressDelete();
-        EXPECT_FALSE(PathExists(StreamPath(mine, L"mine")));
-        EXPECT_TRUE(PathExists(StreamPath(other.file, L"theirs")));
+        other->pane = shown.sheet.PaneText();
+        return 0;
     }
-    ModPropsThreadDetach();  // this thread keeps nothing
-    const LONG before = InterlockedCompareExchange(&g_live, 0, 0);
-    ModPropsProcessDetach();
-    EXPECT_LT(g_live, before) << "the other thread's state was left behind";
+};
+
+TEST(StreamsPage, PagesOnTwoThreadsKeepTheirOwnState) {
+    const std::wstring mine = MakeFile({{L"mine", "this thread"}});
+    OtherThread other{MakeFile({{L"theirs", "other thread"}}), ""};
+    Shown shown(mine);
+    shown.sheet.ClickEntry(0);
+    UniqueHandleNull thread(CreateThread(nullptr, 0, &OtherThread::Run, &other, 0, nullptr));
+    ASSERT_TRUE(PumpUntil(thread.get()));
+    EXPECT_EQ(other.pane, "other thread");
+    shown.sheet.PressView();
+    EXPECT_EQ(shown.sheet.PaneText(), "this thread");
+    shown.sheet.PressDelete();
+    EXPECT_FALSE(PathExists(StreamPath(mine, L"mine")));
+    EXPECT_TRUE(PathExists(StreamPath(other.file, L"theirs")));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Hosts Streams pages in a property sheet on the calling thread and presses on their
-// controls as a user's hand would; makes objects and selections as the shell does.
+// Streams pages in a property sheet on this thread, pressed as a user's hand would; objects
+// and selections made as the shell makes them.
 #pragma once
 
 #include <windows.h>
@@ -92,8 +92,8 @@ public:
         sheet = nullptr;
         Pump();
     }
-    // Brings page `index` to the front (its dialog is made when first shown) and takes its
-    // controls; -1: the current page.
+    // Brings page `index` (-1: the current one) to the front, which makes its dialog, and
+    // takes its controls.
     void Select(int index) {
         SendMessageA(sheet, PSM_SETCURSEL, index, 0);
         Pump();
@@ -184,19 +184,16 @@ inline HWND FindShownSheet() {
 // "stream a" and "stream b": with "b" selected on the first and "a" on the second, View
 // and Delete on each page must act on that page's selection only.
 inline void ExpectEachPageActsOnItsOwnSelection(Sheet& sheet, const std::wstring& item, int first, int second) {
-    const struct { int page; const char *entry, *content; } selections[] = {
-        {first, "b * 8", "stream b"}, {second, "a * 8", "stream a"}};
-    for (const auto& s : selections) {
-        sheet.Select(s.page);
-        sheet.ClickEntry(sheet.IndexOf(s.entry));
+    for (const auto& page : {std::make_pair(first, "b"), std::make_pair(second, "a")}) {
+        sheet.Select(page.first);
+        sheet.ClickEntry(sheet.IndexOf(page.second + std::string(" * 8")));
     }
-    for (const auto& s : selections) {
-        sheet.Select(s.page);
+    for (const auto& page : {std::make_pair(first, "b"), std::make_pair(second, "a")}) {
+        sheet.Select(page.first);
         sheet.PressView();
-        EXPECT_EQ(sheet.PaneText(), s.content);
+        EXPECT_EQ(sheet.PaneText(), "stream " + std::string(page.second));
         sheet.PressDelete();
-        EXPECT_FALSE(PathExists(StreamPath(item, FromAnsi(s.entry, 1))));
-        EXPECT_EQ(sheet.Entries().size(), 1u) << s.entry;
+        EXPECT_FALSE(PathExists(StreamPath(item, FromAnsi(page.second))));
     }
 }
 

@@ -1,7 +1,8 @@
-// Files and emulated streams for the Windows-side tests.
+// Files, emulated streams, watched programs and registry reads for the Windows-side tests.
 #pragma once
 
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <functional>
 #include <set>
@@ -48,8 +49,7 @@ inline std::wstring StreamPath(const std::wstring& file, const std::wstring& nam
 // A file of the System folder, where the installer puts the DLLs.
 inline std::wstring SystemFile(const std::wstring& name) {
     wchar_t folder[MAX_PATH] = {};
-    GetSystemDirectoryW(folder, MAX_PATH);
-    return std::wstring(folder) + L"\\" + name;
+    return std::wstring(folder, GetSystemDirectoryW(folder, MAX_PATH)) + L"\\" + name;
 }
 
 // A file of the Windows build tree, found from this program's place in it:
@@ -103,6 +103,18 @@ inline Ended RunWatched(std::wstring command, const std::function<void(HWND)>& v
     }
     GetExitCodeProcess(process.get(), &run.code);
     return run;
+}
+
+inline bool KeyExists(HKEY root, const std::string& key) {
+    UniqueKey open;
+    return RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, open.put()) == ERROR_SUCCESS;
+}
+
+// A value's text; "" when there is none.
+inline std::string ReadRegText(HKEY root, const std::string& key, const std::string& name) {
+    char data[2048] = {};
+    DWORD size = sizeof data - 1;
+    return SHGetValueA(root, key.c_str(), name.c_str(), nullptr, data, &size) == ERROR_SUCCESS ? data : "";
 }
 
 }  // namespace tessaline::testing
