@@ -77,8 +77,8 @@ std::string Snapshot(const std::string& name) {
          RegEnumValueA(key.get(), i, item, &n, nullptr, nullptr, data, &size) == ERROR_SUCCESS;
          ++i, n = sizeof item, size = sizeof data)
         text += std::string(item) + "=" + std::string(reinterpret_cast<char*>(data), size) + "\n";
-    for (DWORD i = 0, n = sizeof item;
-         RegEnumKeyExA(key.get(), i, item, &n, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS; ++i, n = sizeof item)
+    for (DWORD i = 0, n = sizeof item; !RegEnumKeyExA(key.get(), i, item, &n, nullptr, nullptr, nullptr, nullptr);
+         ++i, n = sizeof item)
         text += Snapshot(name + "\\" + item);
     return text;
 }
@@ -102,10 +102,11 @@ TEST(ShippedDll, RegistrationWritesOnlyItsOwnKeysAndTakesThemAllBack) {
     ASSERT_EQ(regsvr32(L" /s "), 0u) << "3: not loadable, 4: no DllRegisterServer, 5: it failed";
     for (const std::string server : {"CLSID\\" TESSALINE_CLSID_PAGE_TEXT "\\InprocServer32",
                                      "CLSID\\" TESSALINE_CLSID_CLSDROPFILES_TEXT "\\InprocServer32"})
-        EXPECT_EQ(Snapshot(server), "[" + server + "]\n=" + ToAnsi(dll) + '\0' + "\nThreadingModel=Apartment" + '\0' + '\n');
+        EXPECT_EQ(Snapshot(server),
+                  "[" + server + "]\n=" + ToAnsi(dll) + '\0' + "\nThreadingModel=Apartment" + '\0' + '\n');
     IDispatch* list = nullptr;
-    ASSERT_EQ(CoCreateInstance(kDropFiles, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void**>(&list)),
-              S_OK);
+    ASSERT_EQ(CoCreateInstance(kDropFiles, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                               reinterpret_cast<void**>(&list)), S_OK);
     EXPECT_EQ(Count(list), 0) << "through the registered type library";
     EXPECT_EQ(list->Release(), 0u);
     for (size_t i = 0; i < before.size(); ++i)

@@ -217,7 +217,6 @@ void CALLBACK UseShownSheet(HWND, UINT, UINT_PTR, DWORD) {
 // cancelled. Wine's shell runs the dialog's loop inside InvokeCommand, so `use` is called from a timer.
 void ShowProperties(const std::wstring& item, const std::function<void(Sheet&)>& use) {
     CoInitialize(nullptr);  // for the rest of the process: the shell keeps our handlers
-    InitControls();
     PIDLIST_ABSOLUTE pidl = nullptr;
     PCUITEMID_CHILD child = nullptr;
     ComPtr<IShellFolder> parent;

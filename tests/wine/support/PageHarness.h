@@ -32,11 +32,6 @@ inline bool PumpUntil(HANDLE event, DWORD ms = 10000) {
     }
 }
 
-inline void InitControls() {
-    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&icc);
-}
-
 // An object from a server's class factory, as COM and the shell get one.
 template <class T>
 T* NewObject(HRESULT(STDAPICALLTYPE* getClassObject)(REFCLSID, REFIID, void**), REFCLSID clsid, REFIID iid) {
@@ -71,7 +66,6 @@ class Sheet {
 public:
     // Shows pages made by AddPages in a modeless sheet.
     explicit Sheet(std::vector<HPROPSHEETPAGE> pages) {
-        InitControls();
         PROPSHEETHEADERA header = {};
         header.dwSize = sizeof(header);
         header.dwFlags = PSH_MODELESS | PSH_NOAPPLYNOW;
@@ -145,9 +139,8 @@ public:
     void PressView() { Press(view); }
     void PressDelete() { Press(del); }
 
-    HWND sheet = nullptr;
-    bool adopted = false;
-    HWND list = nullptr, view = nullptr, del = nullptr, pane = nullptr;
+    HWND sheet = nullptr, list = nullptr, view = nullptr, del = nullptr, pane = nullptr;
+    bool adopted = false;  // shown by other code, which runs its loop: closed by Cancel
 
 private:
     HWND TabCtrl() const { return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0)); }

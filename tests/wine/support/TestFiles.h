@@ -65,10 +65,7 @@ inline std::wstring BuiltFile(const std::wstring& relative) {
 
 // How a watched program ended: its exit code (STILL_ACTIVE: not within two minutes) and its
 // message boxes' texts.
-struct Ended {
-    DWORD code = STILL_ACTIVE;
-    std::vector<std::string> boxes;
-};
+struct Ended { DWORD code = STILL_ACTIVE; std::vector<std::string> boxes; };
 
 // Runs a program and watches its top-level windows until it ends (another process's new
 // windows send no message here): message boxes are read and closed with OK, as a user
