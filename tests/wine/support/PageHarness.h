@@ -98,16 +98,9 @@ public:
         pane = GetDlgItem(page, IDC_VIEW_PANE);
     }
 
-    std::vector<std::string> TabTitles() const {
-        std::vector<std::string> titles;
-        char text[64];
-        TCITEMA tab = {};
-        tab.mask = TCIF_TEXT;
-        tab.pszText = text;
-        tab.cchTextMax = sizeof(text);
-        for (int i = 0; SendMessageA(TabCtrl(), TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&tab)); ++i)
-            titles.push_back(text);
-        return titles;
+    int TabCount() const {
+        return int(SendMessageA(reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0)), TCM_GETITEMCOUNT,
+                                0, 0));
     }
     std::vector<std::string> Entries() const {
         std::vector<std::string> entries;
@@ -143,7 +136,6 @@ public:
     bool adopted = false;  // shown by other code, which runs its loop: closed by Cancel
 
 private:
-    HWND TabCtrl() const { return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0)); }
     static void Press(HWND button) {
         RECT r = {};
         GetClientRect(button, &r);
