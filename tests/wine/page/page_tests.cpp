@@ -203,7 +203,7 @@ struct OtherThread {
     std::wstring file;
     UniqueHandleNull opened{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     UniqueHandleNull proceed{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-    std::string pane;
+    std::string pane = "";
     static DWORD WINAPI Run(void* self) {
         auto* other = static_cast<OtherThread*>(self);
         Shown shown(other->file);

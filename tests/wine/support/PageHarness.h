@@ -38,6 +38,8 @@ T* NewObject(HRESULT(STDAPICALLTYPE* getClassObject)(REFCLSID, REFIID, void**), 
     IClassFactory* factory = nullptr;
     T* object = nullptr;
     EXPECT_EQ(getClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+    if (factory == nullptr)
+        return object;
     EXPECT_EQ(factory->CreateInstance(nullptr, iid, reinterpret_cast<void**>(&object)), S_OK);
     factory->Release();
     return object;
@@ -51,12 +53,12 @@ inline IDataObject* ShellSelection(const std::vector<std::wstring>& items) {
         EXPECT_EQ(SHParseDisplayName(items[i].c_str(), nullptr, &absolute[i], 0, nullptr), S_OK);
         children.push_back(ILFindLastID(absolute[i]));
     }
-    IShellFolder* parent = nullptr;
+    ComPtr<IShellFolder> parent;
     IDataObject* data = nullptr;
-    EXPECT_EQ(SHBindToParent(absolute[0], IID_IShellFolder, reinterpret_cast<void**>(&parent), nullptr), S_OK);
-    parent->GetUIObjectOf(nullptr, UINT(items.size()), children.data(), IID_IDataObject, nullptr,
-                          reinterpret_cast<void**>(&data));
-    parent->Release();
+    EXPECT_EQ(SHBindToParent(absolute[0], IID_IShellFolder, parent.put_void(), nullptr), S_OK);
+    if (parent)
+        parent->GetUIObjectOf(nullptr, UINT(items.size()), children.data(), IID_IDataObject, nullptr,
+                              reinterpret_cast<void**>(&data));
     for (PIDLIST_ABSOLUTE pidl : absolute)
         CoTaskMemFree(pidl);
     return data;
