@@ -29,7 +29,7 @@ shoot() { DISPLAY=$display import -window root "$1"; echo "  $1"; }
 echo "Screenshots:"
 
 # The installer's window, as it opens on Windows XP.
-installer=$win/tests/wine/installer/kivsetup_xp.exe
+installer=$win/tests/wine/xp/kivsetup.exe
 tests/wine/rig.sh run "$rig" --fresh-prefix installer -- "$installer" >/dev/null 2>&1 &
 pid=$!
 sleep 5
@@ -40,7 +40,7 @@ wait $pid 2>/dev/null || true
 # Tessaline installed through that window, then the shell's Properties dialog of a download: the Streams tab,
 # Zone.Identifier selected and viewed. The installer tests' demo says when it is shown, and keeps it so.
 log=$out/streams-page.log
-tests/wine/rig.sh run "$rig" --fresh-prefix page -- "$win/tests/wine/installer/installer_tests.exe" \
+tests/wine/rig.sh run "$rig" --fresh-prefix page -- "$win/tests/wine/xp/installer_tests.exe" \
   --gtest_also_run_disabled_tests --gtest_filter=Installer.DISABLED_Demo >"$log" 2>&1 &
 pid=$!
 for _ in $(seq 600); do

@@ -66,3 +66,15 @@ function(kivsetup_program target volume_query facts)
                ${CMAKE_SOURCE_DIR}/installer/InstallerResources.h)
   tessaline_lean_code(${target})
 endfunction()
+
+# kivremove_program(target facts): kivremove.exe, with the given platform facts linked in
+# ("" for none: the shipped program takes Windows' own).
+function(kivremove_program target facts)
+  add_executable(${target} WIN32 ${CMAKE_SOURCE_DIR}/uninstaller/ModInstaller.cpp
+                 ${CMAKE_SOURCE_DIR}/uninstaller/ModUnTS.cpp ${CMAKE_SOURCE_DIR}/uninstaller/kivremove.rc
+                 $<TARGET_OBJECTS:tessaline_small_runtime>)
+  target_link_libraries(${target} PRIVATE uninstaller_portable modshinstall setup_volume_query tessaline_identity
+                        ${facts})
+  target_link_options(${target} PRIVATE -s)
+  tessaline_lean_code(${target})
+endfunction()

@@ -26,14 +26,15 @@ std::wstring WindowsFile(const std::wstring& name) {
     wchar_t windows[MAX_PATH] = {};
     return std::wstring(windows, GetWindowsDirectoryW(windows, MAX_PATH)) + L"\\" + name;
 }
-std::wstring Program(const wchar_t* built) { return L"\"" + BuiltFile(built) + L"\""; }
+std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
+std::wstring Program(const wchar_t* name) { return Quoted(Beside(name)); }
 
 const std::wstring kPackage = Temp(L"kvz31\\");
-// The package's files and where an install puts them; the page DLL is the XP-facts build, which Wine's shell shows.
-const struct { const wchar_t* name; const wchar_t* built; std::wstring installed; } kFiles[] = {
-    {L"Kivrel3.dll", L"tests\\wine\\com\\xp\\Kivrel3.dll", SystemFile(L"Kivrel3.dll")},
-    {L"vornex.dll", L"vornex\\vornex.dll", SystemFile(L"vornex.dll")},
-    {L"kivremove.exe", L"uninstaller\\kivremove.exe", WindowsFile(L"kivremove.exe")}};
+// The package's files, as this target's builds, and where an install puts them.
+const struct { const wchar_t* name; std::wstring built, installed; } kFiles[] = {
+    {L"Kivrel3.dll", Beside(L"Kivrel3.dll"), SystemFile(L"Kivrel3.dll")},
+    {L"vornex.dll", BuiltFile(L"vornex\\vornex.dll"), SystemFile(L"vornex.dll")},
+    {L"kivremove.exe", Beside(L"kivremove.exe"), WindowsFile(L"kivremove.exe")}};
 const std::wstring& kDll = kFiles[0].installed;
 const struct { HKEY root; std::string key; const char* label; } kKeys[] = {
     {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline", "entry"},
@@ -66,7 +67,7 @@ void RemoveEverything() {
 void MakePackage() {
     CreateDirectoryW(kPackage.c_str(), nullptr);
     for (const auto& file : kFiles)
-        EXPECT_TRUE(CopyFileW(BuiltFile(file.built).c_str(), (kPackage + file.name).c_str(), FALSE)) << file.name;
+        EXPECT_TRUE(CopyFileW(file.built.c_str(), (kPackage + file.name).c_str(), FALSE)) << file.name;
 }
 
 // Ended by itself with code 0, after one message box that starts with `message` ("": after none).
@@ -81,9 +82,9 @@ void ExpectEnd(const Ended& run, const std::string& message) {
 void Click(HWND f1, int id) { SendMessageA(GetDlgItem(f1, id), BM_CLICK, 0, 0); }
 bool Enabled(HWND f1, int id) { return IsWindowEnabled(GetDlgItem(f1, id)) != FALSE; }
 
-// The test build that reports Windows XP, through F1 as a user installs: accept, Install.
+// This target's kivsetup.exe, through F1 as a user installs: accept, Install.
 Ended InstallThroughF1() {
-    return RunWatched(Program(L"tests\\wine\\installer\\kivsetup_xp.exe"), [&](HWND f1) {
+    return RunWatched(Program(L"kivsetup.exe"), [&](HWND f1) {
         Click(f1, kOp1Accept);
         PostMessageA(GetDlgItem(f1, kBOK), BM_CLICK, 0, 0);  // its handler runs until this watch closes the message
     });
@@ -102,10 +103,11 @@ struct Installer : ::testing::Test {
 TEST_F(Installer, RefusesAtStartUpAndChangesNothing) {
     const struct { const char* name; std::wstring command; const char* message; } rows[] = {
         // Wine's C: is NTFS, and Wine counts as Vista or later: its kernel32 exports GetLocaleInfoEx.
-        {"the shipped program under Wine", Program(L"installer\\kivsetup.exe"), "Windows Vista is not supported."},
+        {"the shipped program under Wine", Quoted(BuiltFile(L"installer\\kivsetup.exe")),
+         "Windows Vista is not supported."},
         // Started from Z:, the test build can query only the volume of the Windows folder; it counts as Vista too,
         // so the file system must be looked at first.
-        {"FAT32 where Windows is", Program(L"tests\\wine\\installer\\kivsetup_named.exe") + L" FAT32",
+        {"FAT32 where Windows is", Quoted(BuiltFile(L"tests\\wine\\installer\\kivsetup_named.exe")) + L" FAT32",
          "Tessaline is only for NTFS file systems. This system is installed on FAT32,"},
     };
     MakePackage();  // anything copied or written would show
@@ -151,7 +153,7 @@ TEST_F(Installer, EndsWithTheOutcomeOfTheInstall) {
         if (row.state != kEverything)
             continue;
         for (const auto& file : kFiles)
-            EXPECT_EQ(ReadBytes(file.installed), ReadBytes(BuiltFile(file.built))) << file.name;
+            EXPECT_TRUE(ReadBytes(file.installed) == ReadBytes(file.built)) << file.name;
         for (const auto& handler : {kKeys[1], kKeys[2]})
             EXPECT_EQ(ReadRegText(handler.root, handler.key, ""), TESSALINE_CLSID_PAGE_TEXT) << handler.label;
         EXPECT_EQ(ReadRegText(HKEY_CLASSES_ROOT, kKeys[3].key + "\\InprocServer32", ""), ToAnsi(kDll));
@@ -161,7 +163,7 @@ TEST_F(Installer, EndsWithTheOutcomeOfTheInstall) {
 // Cancel, even with the terms accepted, installs nothing.
 TEST_F(Installer, InstallIsEnabledOnlyWhileTheTermsAreAccepted) {
     MakePackage();
-    const Ended run = RunWatched(Program(L"tests\\wine\\installer\\kivsetup_xp.exe"), [](HWND f1) {
+    const Ended run = RunWatched(Program(L"kivsetup.exe"), [](HWND f1) {
         const struct { const char* after; int click; bool accepted; } steps[] = {
             {"nothing", 0, false}, {"I accept", kOp1Accept, true}, {"I accept again", kOp1Accept, true},
             {"I do not accept", kOp1Decline, false}, {"I accept once more", kOp1Accept, true}};
@@ -189,7 +191,7 @@ TEST_F(Installer, UninstallRemovesWhatItCanSilently) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         RemoveEverything();
-        std::wstring command = Program(L"uninstaller\\kivremove.exe");
+        std::wstring command = Program(L"kivremove.exe");
         if (row.installed) {
             Install();
             command = FromAnsi(ReadRegText(kKeys[0].root, kKeys[0].key, "UninstallString").c_str());
@@ -277,7 +279,7 @@ TEST(ShellDialog, DISABLED_StreamsPagesOfAFileAndAFolder) {
 TEST_F(Installer, ProductCycleThroughTheShellsDialog) {
     Install();
     ASSERT_TRUE(MakeItems());
-    EXPECT_EQ(RunWatched(Program(L"tests\\wine\\installer\\installer_tests.exe") +
+    EXPECT_EQ(RunWatched(Program(L"installer_tests.exe") +
                          L" --gtest_also_run_disabled_tests --gtest_filter=ShellDialog.*").code, 0u)
         << "run that test alone to see its failures";
     EXPECT_FALSE(PathExists(StreamPath(kDownload, L"Zone.Identifier"))) << "deleted through the shell's dialog";

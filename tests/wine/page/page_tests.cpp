@@ -1,5 +1,5 @@
-// The Streams page as a user meets it, in a program built as Kivrel3.dll is over Windows
-// XP's facts (version, path limit) and streams emulated as sibling files "file:stream".
+// The Streams page as a user meets it, in a program built as Kivrel3.dll is over a target's
+// facts (version, calls, path limit) and streams emulated as sibling files "file:stream".
 #include <gtest/gtest.h>
 
 #include "Page.h"
@@ -16,8 +16,8 @@ using Streams = std::vector<std::pair<std::wstring, std::string>>;
 // This program plays Kivrel3.dll: it holds the page's template and has vornex.dll beside it.
 const bool kPlaysTheDll = (g_module = GetModuleHandleA(nullptr), CoInitialize(nullptr), true);
 
-void PlaceVornex(bool present, const std::wstring& folder = BuiltFile(L"tests\\wine\\page")) {
-    const std::wstring placed = folder + L"\\vornex.dll";
+void PlaceVornex(bool present, const std::wstring& folder = L"") {
+    const std::wstring placed = folder.empty() ? Beside(L"vornex.dll") : folder + L"\\vornex.dll";
     if (present)
         ASSERT_TRUE(CopyFileW(BuiltFile(L"vornex\\vornex.dll").c_str(), placed.c_str(), FALSE));
     else
@@ -94,6 +94,7 @@ TEST(StreamsPage, OpensOnTheFirstItemsStreamsSortedWithBothButtonsDisabled) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
         Shown shown(row.selection);
+        EXPECT_EQ(shown.sheet.TabTitle(0), "Streams");
         EXPECT_EQ(shown.sheet.Entries(), row.expected);
         EXPECT_FALSE(shown.sheet.ViewEnabled() || shown.sheet.DeleteEnabled());
     }
@@ -186,7 +187,7 @@ TEST(PageObject, AddPagesHandsThePageOverOnlyThroughVornexBesideTheDll) {
         offered.accept = row.accept;
         EXPECT_EQ(AddPages(init, offered), S_OK);
         SetCurrentDirectoryW(before);
-        EXPECT_EQ(offered.pages.size(), row.offered);
+        ASSERT_EQ(offered.pages.size(), row.offered);
         const bool handedOver = row.accept && row.offered;
         EXPECT_EQ(init->Release(), handedOver ? 1u : 0u) << "only a page handed over keeps its Page";
         if (handedOver) {

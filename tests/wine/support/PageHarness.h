@@ -26,7 +26,8 @@ inline void Pump() {
 inline bool PumpUntil(HANDLE event, DWORD ms = 10000) {
     for (const DWORD end = GetTickCount() + ms;; Pump()) {
         const LONG left = std::max(LONG(end - GetTickCount()), 0L);
-        const DWORD woke = MsgWaitForMultipleObjects(1, &event, FALSE, left, QS_ALLINPUT);
+        // Without QS_RAWINPUT, which Windows 2000 and NT4 refuse.
+        const DWORD woke = MsgWaitForMultipleObjects(1, &event, FALSE, left, QS_ALLINPUT & ~QS_RAWINPUT);
         if (woke != WAIT_OBJECT_0 + 1)
             return woke == WAIT_OBJECT_0;
     }
@@ -100,15 +101,22 @@ public:
         pane = GetDlgItem(page, IDC_VIEW_PANE);
     }
 
-    int TabCount() const {
-        return int(SendMessageA(reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0)), TCM_GETITEMCOUNT,
-                                0, 0));
+    HWND Tabs() const { return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0)); }
+    int TabCount() const { return int(SendMessageA(Tabs(), TCM_GETITEMCOUNT, 0, 0)); }
+    std::string TabTitle(int index) const {
+        char text[256] = {};
+        TCITEMA item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(Tabs(), TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
+        return text;
     }
     std::vector<std::string> Entries() const {
         std::vector<std::string> entries;
         char text[1024];
-        for (int i = 0; SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text)) != LB_ERR; ++i)
-            entries.push_back(text);
+        for (LRESULT i = 0, n = list ? SendMessageA(list, LB_GETCOUNT, 0, 0) : 0; i < n; ++i)
+            entries.push_back(SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text)) != LB_ERR ? text : "");
         return entries;
     }
     int IndexOf(const std::string& entry) const {

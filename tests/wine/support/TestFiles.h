@@ -53,7 +53,7 @@ inline std::wstring SystemFile(const std::wstring& name) {
 }
 
 // A file of the Windows build tree, found from this program's place in it:
-// tests\wine\<group>\program.exe.
+// tests\wine\<folder>\program.exe.
 inline std::wstring BuiltFile(const std::wstring& relative) {
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -61,6 +61,13 @@ inline std::wstring BuiltFile(const std::wstring& relative) {
     for (int i = 0; i < 4; ++i)
         root.erase(root.find_last_of(L'\\'));
     return root + L"\\" + relative;
+}
+
+// A file beside this program: a target's program finds that target's builds there.
+inline std::wstring Beside(const std::wstring& name) {
+    wchar_t self[MAX_PATH] = {};
+    const std::wstring program(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+    return program.substr(0, program.find_last_of(L'\\') + 1) + name;
 }
 
 // How a watched program ended: its exit code (STILL_ACTIVE: not within two minutes) and its
