@@ -4,6 +4,7 @@
 
 #include "Boundary.h"
 #include "CVista.h"
+#include "VersionFacts.h"
 #include "ModProps.h"
 #include "Server.h"
 #include "Win32Util.h"
@@ -12,8 +13,14 @@
 namespace tessaline {
 namespace {
 
-// The page descriptor up to and including pszHeaderSubTitle in a 32-bit build.
-constexpr UINT kPageDescriptorSize = 48;
+// The page descriptor up to and including pszHeaderSubTitle in a 32-bit build, which
+// comctl32 takes from 4.71 on; 4.70 and older (NT4 without Internet Explorer 4) take
+// exactly its first version.
+UINT PageDescriptorSize() {
+    const DllVersion comctl32 = CommonControlsVersion();
+    const bool v471 = comctl32.major > 4 || (comctl32.major == 4 && comctl32.minor >= 71);
+    return v471 ? 48 : PROPSHEETPAGEA_V1_SIZE;
+}
 
 using AddPropertyPageFn = BOOL(WINAPI*)(LPFNADDPROPSHEETPAGE, HPROPSHEETPAGE, LPARAM);
 
@@ -111,7 +118,7 @@ HRESULT Page::AddStreamsPage(LPFNADDPROPSHEETPAGE pfnAddPage, LPARAM lParam) {
     const std::string title = ToAnsi(L"Streams");
     const std::string vornexPath = VornexPath();
     PROPSHEETPAGEA page = {};
-    page.dwSize = kPageDescriptorSize;
+    page.dwSize = PageDescriptorSize();
     page.dwFlags = PSP_USETITLE | PSP_USECALLBACK;
     page.hInstance = g_module;
     page.pszTemplate = MAKEINTRESOURCEA(IDD_STREAMS_PAGE);

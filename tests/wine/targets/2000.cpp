@@ -1,4 +1,4 @@
-// Windows 2000 SP4: version 5.0.2195, shell32 5.0.3700, and the wake masks before XP.
+// Windows 2000 SP4: version 5.0.2195, shell32 5.0.3700, comctl32 5.81, and the wake masks before XP.
 #include "TargetFacts.h"
 
 namespace tessaline {
@@ -10,5 +10,7 @@ VistaPlatform& SystemVistaPlatform() {
 }
 
 TESSALINE_REPLACE_IMPORT(MsgWaitForMultipleObjects, 20, targets::MsgWaitForMultipleObjectsBeforeXp);
+
+DllVersion CommonControlsVersion() { return {5, 81}; }
 
 }  // namespace tessaline

@@ -37,6 +37,8 @@ VistaPlatform& SystemVistaPlatform() {
     return nt4;
 }
 
+DllVersion CommonControlsVersion() { return DllVersion(); }
+
 TESSALINE_REPLACE_IMPORT(WideCharToMultiByte, 32, targets::WideCharToMultiByteNt4);
 TESSALINE_REPLACE_IMPORT(MsgWaitForMultipleObjects, 20, targets::MsgWaitForMultipleObjectsBeforeXp);
 TESSALINE_REPLACE_IMPORT(CreatePropertySheetPageA, 4, targets::CreatePropertySheetPageNt4);

@@ -1,4 +1,4 @@
-// Windows XP SP3: version 5.1.2600, shell32 6.0.2900. Wine, set to XP, answers every call as
+// Windows XP SP3: version 5.1.2600, shell32 6.0.2900, comctl32 5.82. Wine, set to XP, answers every call as
 // XP does.
 #include "TargetFacts.h"
 
@@ -9,5 +9,7 @@ VistaPlatform& SystemVistaPlatform() {
     static targets::TargetVersion xp({VER_PLATFORM_WIN32_NT, 5}, &shell32);
     return xp;
 }
+
+DllVersion CommonControlsVersion() { return {5, 82}; }
 
 }  // namespace tessaline

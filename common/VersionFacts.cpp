@@ -1,8 +1,9 @@
 // The version facts as Windows reports them.
+#include "VersionFacts.h"
+
 #include <windows.h>
 #include <shlwapi.h>
 
-#include "CVista.h"
 #include "Win32Util.h"
 
 namespace tessaline {
@@ -50,6 +51,18 @@ public:
 VistaPlatform& SystemVistaPlatform() {
     static Win32VistaPlatform platform;
     return platform;
+}
+
+DllVersion CommonControlsVersion() {
+    HMODULE comctl32 = GetModuleHandleA("comctl32.dll");
+    const auto getVersion = comctl32 != nullptr ? reinterpret_cast<DLLGETVERSIONPROC>(reinterpret_cast<void*>(
+                                                      GetProcAddress(comctl32, "DllGetVersion")))
+                                                : nullptr;
+    DLLVERSIONINFO info = {};
+    info.cbSize = sizeof(info);
+    if (getVersion == nullptr || FAILED(getVersion(&info)))
+        return DllVersion();
+    return {info.dwMajorVersion, info.dwMinorVersion};
 }
 
 }  // namespace tessaline
