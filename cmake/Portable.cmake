@@ -8,6 +8,9 @@ target_include_directories(tessaline_identity INTERFACE ${CMAKE_SOURCE_DIR}/comm
 add_library(tessaline_vista_decision STATIC ${CMAKE_SOURCE_DIR}/common/VistaDecision.cpp)
 target_include_directories(tessaline_vista_decision PUBLIC ${CMAKE_SOURCE_DIR}/common)
 
+add_library(tessaline_ansi_text STATIC ${CMAKE_SOURCE_DIR}/common/AnsiText.cpp)
+target_include_directories(tessaline_ansi_text PUBLIC ${CMAKE_SOURCE_DIR}/common)
+
 add_library(kivrel3_portable STATIC ${CMAKE_SOURCE_DIR}/page/StreamWalk.cpp ${CMAKE_SOURCE_DIR}/page/StreamPath.cpp)
 target_include_directories(kivrel3_portable PUBLIC ${CMAKE_SOURCE_DIR}/page)
 
@@ -26,7 +29,7 @@ target_include_directories(uninstaller_portable PUBLIC ${CMAKE_SOURCE_DIR}/unins
 target_link_libraries(uninstaller_portable PUBLIC setup_portable)
 
 if(TESSALINE_WINDOWS)
-  foreach(t tessaline_vista_decision kivrel3_portable setup_portable installer_portable installer_startup
+  foreach(t tessaline_vista_decision tessaline_ansi_text kivrel3_portable setup_portable installer_portable installer_startup
             uninstaller_portable)
     tessaline_lean_code(${t})
   endforeach()
