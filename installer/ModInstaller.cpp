@@ -45,13 +45,16 @@ bool SameBytes(const std::wstring& a, const std::wstring& b) {
 
 // Waits as WaitBlocking does, handling this thread's messages meanwhile: F1 stays on screen
 // and must paint and answer. A quit request met meanwhile is handed on to the thread's own
-// loop once the wait is over.
+// loop once the wait is over. QS_RAWINPUT came with XP: Windows 2000 and NT4 refuse a wake
+// mask that holds it, so the wait goes on without it; a wait refused for any other reason
+// goes on without handling messages, within the same time.
 bool WaitPumpingMessages(HANDLE process, DWORD waitMs) {
     const DWORD start = GetTickCount();
     const auto left = [&] {
         const DWORD elapsed = GetTickCount() - start;
         return elapsed < waitMs ? waitMs - elapsed : 0;
     };
+    DWORD mask = QS_ALLINPUT;
     for (;;) {
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -64,8 +67,12 @@ bool WaitPumpingMessages(HANDLE process, DWORD waitMs) {
             DispatchMessageA(&message);
         }
         // Only input that came after the last look wakes the wait, so the queue is emptied first.
-        const DWORD woke = MsgWaitForMultipleObjects(1, &process, FALSE, left(), QS_ALLINPUT);
-        if (woke != WAIT_OBJECT_0 + 1)
+        const DWORD woke = MsgWaitForMultipleObjects(1, &process, FALSE, left(), mask);
+        if (woke == WAIT_FAILED && mask == QS_ALLINPUT)
+            mask = QS_ALLINPUT & ~QS_RAWINPUT;
+        else if (woke == WAIT_FAILED)
+            return WaitForSingleObject(process, left()) == WAIT_OBJECT_0;
+        else if (woke != WAIT_OBJECT_0 + 1)
             return woke == WAIT_OBJECT_0;
     }
 }
