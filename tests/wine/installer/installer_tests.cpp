@@ -160,10 +160,19 @@ TEST_F(Installer, EndsWithTheOutcomeOfTheInstall) {
     }
 }
 
+// F1's caption and every control of it that carries words (on NT4 every text once came out empty).
+void ExpectTextsShown(HWND f1) {
+    for (int id : {0, int(kBOK), int(kBCancel), int(kOp1Accept), int(kOp1Decline), int(kLabel2), int(kText1)}) {
+        HWND control = id == 0 ? f1 : GetDlgItem(f1, id) ? GetDlgItem(f1, id) : GetDlgItem(GetDlgItem(f1, kFrame1), id);
+        EXPECT_GT(SendMessageA(control, WM_GETTEXTLENGTH, 0, 0), 0) << "control " << id;  // from the control itself
+    }
+}
+
 // Cancel, even with the terms accepted, installs nothing.
 TEST_F(Installer, InstallIsEnabledOnlyWhileTheTermsAreAccepted) {
     MakePackage();
     const Ended run = RunWatched(Program(L"kivsetup.exe"), [](HWND f1) {
+        ExpectTextsShown(f1);
         const struct { const char* after; int click; bool accepted; } steps[] = {
             {"nothing", 0, false}, {"I accept", kOp1Accept, true}, {"I accept again", kOp1Accept, true},
             {"I do not accept", kOp1Decline, false}, {"I accept once more", kOp1Accept, true}};
