@@ -1,5 +1,6 @@
-# The portable libraries: plain C++17, no <windows.h>. The host tree builds them natively
-# for the host tests; the Windows tree builds them again for the shipped files.
+# The portable libraries of common/, setup/, installer/ and uninstaller/: plain C++17, no
+# <windows.h>. The host tree builds them natively for the host tests; the Windows tree builds
+# them again for the shipped files. The page's are in page/portable.
 
 # common/Identity.h: the ids of the COM server, for the code, the resource scripts, the
 # type-library generator and the tests.
@@ -10,9 +11,6 @@ target_include_directories(tessaline_vista_decision PUBLIC ${CMAKE_SOURCE_DIR}/c
 
 add_library(tessaline_ansi_text STATIC ${CMAKE_SOURCE_DIR}/common/AnsiText.cpp)
 target_include_directories(tessaline_ansi_text PUBLIC ${CMAKE_SOURCE_DIR}/common)
-
-add_library(kivrel3_portable STATIC ${CMAKE_SOURCE_DIR}/page/StreamWalk.cpp ${CMAKE_SOURCE_DIR}/page/StreamPath.cpp)
-target_include_directories(kivrel3_portable PUBLIC ${CMAKE_SOURCE_DIR}/page)
 
 add_library(setup_portable STATIC ${CMAKE_SOURCE_DIR}/setup/FolderPath.cpp ${CMAKE_SOURCE_DIR}/setup/SetupShared.cpp)
 target_include_directories(setup_portable PUBLIC ${CMAKE_SOURCE_DIR}/setup)
@@ -29,7 +27,7 @@ target_include_directories(uninstaller_portable PUBLIC ${CMAKE_SOURCE_DIR}/unins
 target_link_libraries(uninstaller_portable PUBLIC setup_portable)
 
 if(TESSALINE_WINDOWS)
-  foreach(t tessaline_vista_decision tessaline_ansi_text kivrel3_portable setup_portable installer_portable installer_startup
+  foreach(t tessaline_vista_decision tessaline_ansi_text setup_portable installer_portable installer_startup
             uninstaller_portable)
     tessaline_lean_code(${t})
   endforeach()

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <set>
 
 #include "RecordBuilder.h"
 #include "StreamPath.h"
@@ -25,6 +27,9 @@ struct WalkRow {
 
 std::vector<WalkRow> WalkRows() {
     const std::u16string long200(200, u'x'), nonAnsi = u"\u0101\u4E2D";
+    // A name that holds a whole record of its own, which a successor at its start would read.
+    const std::vector<uint8_t> b = BuildRecords({{Data(u"b"), 5}});
+    const std::u16string hiding(reinterpret_cast<const char16_t*>(b.data()), b.size() / 2);
     return {
         {"default and named", "default_and_named", {{u"::$DATA", 10}, {Data(u"notes"), 120}}, 0, {u"notes * 120"}},
         {"encryptable skipped exactly", "encryptable",
@@ -48,6 +53,9 @@ std::vector<WalkRow> WalkRows() {
         {"odd name length", "odd_length", {{Data(u"ab"), 1, 19}, {u"", 0}}, 0, {u"ab * 1"}},
         {"successor inside its predecessor", "overlapping_records", {{Data(u"a"), 1, -1, 8}, {Data(u"b"), 2}}, 0,
          {u"a * 1"}},
+        {"successor inside its predecessor's name", "successor_in_name", {{hiding, 1, -1, 24}}, 0,
+         {hiding.substr(1, hiding.size() - 7) + u" * 1"}},
+        {"a stream of another type than $DATA", nullptr, {{u":notes:$EA", 1}, {Data(u"ok"), 2}}, 0, {u"ok * 2"}},
     };
 }
 
@@ -83,25 +91,62 @@ TEST(StreamWalk, FuzzSeedsAreTheTablesRows) {
     }
 }
 
-// Wine answers STATUS_NOT_IMPLEMENTED and writes nothing: the zero buffer walks as no entries.
-TEST(StreamWalk, QueryGrowsBy4096ZeroFilledOnlyWhileTheBufferIsTooSmall) {
-    constexpr uint32_t kNotImplemented = 0xC0000002u;
-    const struct { uint32_t status, needed; } rows[] = {
-        {kStatusBufferOverflow, 3 * 4096}, {kStatusBufferTooSmall, 7 * 4096}, {kNotImplemented, 3 * 4096}};
+// Wine answers STATUS_NOT_IMPLEMENTED and writes nothing: the zero buffer walks as no entries. A file
+// system that is never satisfied is asked no further than 16 MiB.
+TEST(StreamWalk, QueryDoublesZeroFilledWhileTheBufferIsTooSmallUpTo16MiB) {
+    constexpr uint32_t kNotImplemented = 0xC0000002u, kNever = 0;
+    const struct { uint32_t status, needed, last; } rows[] = {{kStatusBufferOverflow, 3 * 4096, 4 * 4096},
+        {kStatusBufferTooSmall, 7 * 4096, 8 * 4096}, {kNotImplemented, 3 * 4096, 4096},
+        {kStatusBufferOverflow, kNever, 16 << 20}};
     for (const auto& row : rows) {
         SCOPED_TRACE(::testing::Message() << std::hex << row.status << " until " << std::dec << row.needed);
         uint32_t length = 0;
         const auto buffer = QueryGrowing([&](uint8_t* b, uint32_t size) -> uint32_t {
-            EXPECT_EQ(size, length + 4096);
+            EXPECT_EQ(size, length == 0 ? 4096 : 2 * length);
             EXPECT_EQ(std::count(b, b + size, 0), int64_t(size)) << "not zero-filled";
             length = size;
-            if (size >= row.needed) return 0;
+            if (row.needed != kNever && size >= row.needed) return 0;
             if (row.status != kNotImplemented) std::fill(b, b + size, 0xAB);  // what fitted
             return row.status;
         });
-        EXPECT_EQ(length, row.status == kNotImplemented ? 4096 : row.needed);
+        EXPECT_EQ(length, row.last);
         EXPECT_EQ(buffer.size(), length);
         EXPECT_TRUE(row.status != kNotImplemented || WalkStreamRecords(buffer.data(), buffer.size()).empty());
+    }
+}
+
+std::string Utf8(const std::u16string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        const int extra = c < 0x80 ? 0 : c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+        const unsigned lead[] = {0x00, 0xC0, 0xE0, 0xF0};
+        out += char(lead[extra] | c >> 6 * extra);
+        for (int k = extra - 1; k >= 0; --k) out += char(0x80 | (c >> 6 * k & 0x3F));
+    }
+    return out;
+}
+
+// Answers of a real file server, whose last record is not padded: each file's entries are the streams made on it.
+TEST(StreamWalk, ListsTheStreamsARealFileServerAnswers) {
+    std::ifstream table(TESSALINE_REAL_STREAMS);
+    std::map<std::string, std::multiset<std::string>> made;
+    for (std::string line; std::getline(table, line);) {
+        const size_t tab = line.find('\t');
+        auto& streams = made[line.substr(0, tab)];
+        if (tab != std::string::npos) streams.insert(line.substr(tab + 1));  // name, tab, size
+    }
+    ASSERT_EQ(made.size(), 8u);
+    for (const auto& [file, streams] : made) {
+        SCOPED_TRACE(file);
+        std::ifstream in(std::string(TESSALINE_FUZZ_CORPUS "/") + file, std::ios::binary);
+        const std::vector<uint8_t> answer{std::istreambuf_iterator<char>(in), {}};  // exact size, for ASan
+        std::multiset<std::string> listed;
+        for (const StreamEntry& e : WalkStreamRecords(answer.empty() ? nullptr : answer.data(), answer.size())) {
+            listed.insert(Utf8(e.name) + "\t" + std::to_string(e.size));
+        }
+        EXPECT_EQ(listed, streams);
     }
 }
 

@@ -8,7 +8,7 @@ namespace {
 constexpr size_t kHeaderSize = 24;  // NextEntryOffset, StreamNameLength, StreamSize, AllocationSize
 constexpr std::u16string_view kDefaultStream = u"::$DATA";
 constexpr std::u16string_view kEncryptable = u":encryptable:$DATA";
-constexpr size_t kTypeSuffixUnits = 6;  // ":$DATA"
+constexpr std::u16string_view kDataSuffix = u":$DATA";
 
 uint32_t ReadU32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
@@ -61,25 +61,26 @@ std::vector<StreamEntry> WalkStreamRecords(const uint8_t* data, size_t length) {
             break;
         const uint8_t* record = data + offset;
         const uint32_t next = ReadU32(record);
-        const size_t nameBytes = ReadU32(record + 4) & ~1u;  // whole UTF-16 units only
+        const uint32_t nameLength = ReadU32(record + 4);
+        const size_t nameBytes = nameLength & ~1u;  // whole UTF-16 units only
         if (nameBytes > length - offset - kHeaderSize)
             break;
 
         std::u16string name(nameBytes / 2, u'\0');
         std::memcpy(&name[0], record + kHeaderSize, nameBytes);  // unaligned-safe, endianness as stored
 
-        // ":" name ":$DATA": anything shorter names no stream we could address.
-        const bool skipped = name.empty() || name == kDefaultStream || name == kEncryptable ||
-                             name.size() < 2 + kTypeSuffixUnits;
-        if (!skipped) {
+        // ":" name ":$DATA": anything else names no data stream we could address.
+        const bool named = name.size() >= 2 + kDataSuffix.size() &&
+                           std::u16string_view(name).substr(name.size() - kDataSuffix.size()) == kDataSuffix;
+        if (named && name != kDefaultStream && name != kEncryptable) {
             StreamEntry entry;
             entry.size = ReadI64(record + 8);
-            entry.name = name.substr(1, name.size() - 1 - kTypeSuffixUnits);
+            entry.name = name.substr(1, name.size() - 1 - kDataSuffix.size());
             entry.display = entry.name + u" * " + ToDecimal(entry.size);
             entries.push_back(std::move(entry));
         }
 
-        if (next == 0 || next > length - offset)
+        if (next == 0 || next < kHeaderSize + uint64_t(nameLength) || next > length - offset)
             break;
         offset += next;
     }
