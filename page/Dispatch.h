@@ -5,13 +5,19 @@
 #include <oaidl.h>
 
 #include "Boundary.h"
-#include "Registration.h"
+#include "Win32Util.h"
 
 namespace tessaline {
+
+// The type information behind IDispatch of _Page or _clsDropFiles, counted: the caller
+// releases it.
+HRESULT DualTypeInfo(REFIID iid, ITypeInfo** info);
 
 template <class Interface, const IID& iid>
 class DispatchImpl : public Interface {
 public:
+    static constexpr const IID& kIid = iid;
+
     STDMETHODIMP GetTypeInfoCount(UINT* count) override {
         if (count == nullptr)
             return E_POINTER;
@@ -25,22 +31,19 @@ public:
         *info = nullptr;
         if (index != 0)
             return DISP_E_BADINDEX;
-        const HRESULT hr = ComBoundary([&] { return DualTypeInfo(iid, info); });
-        if (SUCCEEDED(hr))
-            (*info)->AddRef();  // the caller's own reference
-        return hr;
+        return ComBoundary([&] { return DualTypeInfo(iid, info); });
     }
 
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        ITypeInfo* info = nullptr;
-        const HRESULT hr = ComBoundary([&] { return DualTypeInfo(iid, &info); });
-        return FAILED(hr) ? hr : DispGetIDsOfNames(info, names, count, ids);
+        ComPtr<ITypeInfo> info;
+        const HRESULT hr = ComBoundary([&] { return DualTypeInfo(iid, info.put()); });
+        return FAILED(hr) ? hr : DispGetIDsOfNames(info.get(), names, count, ids);
     }
 
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* exception, UINT* argError) override {
-        ITypeInfo* info = nullptr;
-        const HRESULT hr = ComBoundary([&] { return DualTypeInfo(iid, &info); });
+        ComPtr<ITypeInfo> info;
+        const HRESULT hr = ComBoundary([&] { return DualTypeInfo(iid, info.put()); });
         return FAILED(hr) ? hr
                           : info->Invoke(static_cast<Interface*>(this), id, flags, params, result, exception, argError);
     }

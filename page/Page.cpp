@@ -52,40 +52,8 @@ BOOL AddPropertyPage(const std::string& vornexPath, LPFNADDPROPSHEETPAGE pfnAddP
 }  // namespace
 
 Page::Page() {
-    LockModule();
     CVista vista;
     bIsVista = vista.IsOSVista();
-}
-
-Page::~Page() {
-    oDropFiles.reset();  // before the module count drops
-    UnlockModule();
-}
-
-STDMETHODIMP Page::QueryInterface(REFIID riid, void** ppv) {
-    if (ppv == nullptr)
-        return E_POINTER;
-    if (riid == __uuidof(IUnknown) || riid == __uuidof(IDispatch) || riid == IID__Page)
-        *ppv = static_cast<_Page*>(this);
-    else if (riid == __uuidof(IShellExtInit))
-        *ppv = static_cast<IShellExtInit*>(this);
-    else if (riid == __uuidof(IShellPropSheetExt))
-        *ppv = static_cast<IShellPropSheetExt*>(this);
-    else {
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) Page::AddRef() { return InterlockedIncrement(&refs_); }
-
-STDMETHODIMP_(ULONG) Page::Release() {
-    const LONG refs = InterlockedDecrement(&refs_);
-    if (refs == 0)
-        delete this;
-    return refs;
 }
 
 // IShellExtInit ----------------------------------------------------------------------

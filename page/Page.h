@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "ComObject.h"
 #include "Dispatch.h"
 #include "Identity.h"
 #include "Interfaces.h"
@@ -16,17 +17,9 @@ namespace tessaline {
 inline constexpr CLSID CLSID_Page = TESSALINE_GUID(TESSALINE_CLSID_PAGE);
 inline constexpr CLSID CLSID_clsDropFiles = TESSALINE_GUID(TESSALINE_CLSID_CLSDROPFILES);
 
-class Page : public DispatchImpl<_Page, IID__Page>, public IShellExtInit, public IShellPropSheetExt {
+class Page final : public ComObject<Page, DispatchImpl<_Page, IID__Page>, IShellExtInit, IShellPropSheetExt> {
 public:
     Page();
-    virtual ~Page();
-    Page(const Page&) = delete;
-    Page& operator=(const Page&) = delete;
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
 
     // IShellExtInit
     STDMETHODIMP Initialize(PCIDLIST_ABSOLUTE pidlFolder, IDataObject* pdtobj, HKEY hkeyProgID) override;
@@ -41,7 +34,6 @@ public:
 private:
     HRESULT AddStreamsPage(LPFNADDPROPSHEETPAGE pfnAddPage, LPARAM lParam);
 
-    LONG refs_ = 0;
     short bIsVista = 0;                    // taken once, at creation
     ComPtr<clsDropFiles> oDropFiles;
 };

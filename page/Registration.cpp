@@ -1,4 +1,4 @@
-// Registration of the server and the type information behind its dual interfaces.
+// Registration of the server's classes and type libraries.
 #include "Registration.h"
 
 #include <oleauto.h>
@@ -6,7 +6,6 @@
 #include <string>
 
 #include "Identity.h"
-#include "Interfaces.h"
 #include "Server.h"
 #include "Win32Util.h"
 
@@ -101,57 +100,6 @@ HRESULT UnregisterLibrary(const std::wstring& path) {
     return unregister(identity.guid, identity.wMajorVerNum, identity.wMinorVerNum, identity.lcid, identity.syskind);
 }
 
-ITypeLib* volatile g_ownLibrary = nullptr;
-
-// The dual interfaces whose type information DualTypeInfo keeps, one slot each.
-const IID* const kDualInterfaces[] = {&IID__Page, &IID__clsDropFiles};
-ITypeInfo* volatile g_dualInfos[sizeof kDualInterfaces / sizeof kDualInterfaces[0]] = {};
-
-// Keeps the first of several values stored at once by different threads; a later one is
-// given back.
-template <class T>
-T* KeepFirst(T* volatile& slot, T* candidate) {
-    void* earlier = InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&slot), candidate, nullptr);
-    if (earlier == nullptr)
-        return candidate;
-    candidate->Release();
-    return static_cast<T*>(earlier);
-}
-
-template <class T>
-void GiveBack(T* volatile& slot) {
-    if (void* p = InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&slot), nullptr))
-        static_cast<T*>(p)->Release();
-}
-
-HRESULT OwnTypeLib(ITypeLib** library) {
-    *library = g_ownLibrary;
-    if (*library != nullptr)
-        return S_OK;
-    std::string path;
-    HRESULT hr = ModulePath(g_module, path);
-    if (FAILED(hr))
-        return hr;
-    ITypeLib* loaded = nullptr;
-    hr = LoadTypeLibEx(FromAnsi(path.c_str()).c_str(), REGKIND_NONE, &loaded);
-    if (FAILED(hr))
-        return hr;
-    *library = KeepFirst(g_ownLibrary, loaded);
-    return S_OK;
-}
-
-// The vtable half of a dual interface, counted: ITypeInfo::Invoke must call through the
-// vtable, not back into IDispatch::Invoke. A plain dispatch interface answers for itself.
-ITypeInfo* VtableHalf(ITypeInfo* dispatchHalf) {
-    HREFTYPE vtableHalf = 0;
-    ITypeInfo* info = nullptr;
-    if (SUCCEEDED(dispatchHalf->GetRefTypeOfImplType(static_cast<UINT>(-1), &vtableHalf)) &&
-        SUCCEEDED(dispatchHalf->GetRefTypeInfo(vtableHalf, &info)))
-        return info;
-    dispatchHalf->AddRef();
-    return dispatchHalf;
-}
-
 }  // namespace
 
 HRESULT RegisterServer(HMODULE module, bool install) {
@@ -173,34 +121,6 @@ HRESULT RegisterServer(HMODULE module, bool install) {
             Note(hr, UnregisterLibrary(widePath + kTypeLibSuffixes[i]));
     }
     return hr;
-}
-
-HRESULT DualTypeInfo(REFIID iid, ITypeInfo** info) {
-    *info = nullptr;
-    size_t slot = 0;
-    while (slot < sizeof kDualInterfaces / sizeof kDualInterfaces[0] && *kDualInterfaces[slot] != iid)
-        ++slot;
-    if (slot == sizeof kDualInterfaces / sizeof kDualInterfaces[0])
-        return E_NOINTERFACE;
-    if (g_dualInfos[slot] == nullptr) {
-        ITypeLib* library = nullptr;
-        HRESULT hr = OwnTypeLib(&library);
-        if (FAILED(hr))
-            return hr;
-        ComPtr<ITypeInfo> found;
-        hr = library->GetTypeInfoOfGuid(iid, found.put());
-        if (FAILED(hr))
-            return hr;
-        KeepFirst(g_dualInfos[slot], VtableHalf(found.get()));
-    }
-    *info = g_dualInfos[slot];
-    return S_OK;
-}
-
-void ReleaseOwnTypeLib() {
-    for (ITypeInfo* volatile& slot : g_dualInfos)
-        GiveBack(slot);
-    GiveBack(g_ownLibrary);
 }
 
 }  // namespace tessaline

@@ -57,19 +57,19 @@ private:
 };
 
 // Creates the object and hands out the asked interface; the object dies if that fails.
-template <class T, class Default>
+template <class T>
 HRESULT CreateAndQuery(REFIID riid, void** ppv) {
     T* object = new (std::nothrow) T;
     if (object == nullptr)
         return E_OUTOFMEMORY;
-    static_cast<Default*>(object)->AddRef();
-    const HRESULT hr = static_cast<Default*>(object)->QueryInterface(riid, ppv);
-    static_cast<Default*>(object)->Release();
+    object->AddRef();
+    const HRESULT hr = object->QueryInterface(riid, ppv);
+    object->Release();
     return hr;
 }
 
-ClassFactory g_pageFactory(&CreateAndQuery<Page, _Page>);
-ClassFactory g_dropFilesFactory(&CreateAndQuery<clsDropFiles, _clsDropFiles>);
+ClassFactory g_pageFactory(&CreateAndQuery<Page>);
+ClassFactory g_dropFilesFactory(&CreateAndQuery<clsDropFiles>);
 
 }  // namespace
 
@@ -95,13 +95,7 @@ using namespace tessaline;
 
 // ---- exports --------------------------------------------------------------------------
 
-STDAPI DllCanUnloadNow() {
-    if (g_liveObjects != 0 || g_serverLocks != 0)
-        return S_FALSE;
-    // About to be freed: the type library goes back here, outside the loader lock.
-    ReleaseOwnTypeLib();
-    return S_OK;
-}
+STDAPI DllCanUnloadNow() { return g_liveObjects != 0 || g_serverLocks != 0 ? S_FALSE : S_OK; }
 
 STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
     if (ppv == nullptr)

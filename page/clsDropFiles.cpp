@@ -3,13 +3,9 @@
 #include <shellapi.h>
 
 #include "Boundary.h"
-#include "Server.h"
 #include "Win32Util.h"
 
 namespace tessaline {
-
-clsDropFiles::clsDropFiles() { LockModule(); }
-clsDropFiles::~clsDropFiles() { UnlockModule(); }
 
 void clsDropFiles::GetDropFiles(IDataObject* pDataObj) {
     FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
@@ -49,27 +45,6 @@ std::wstring clsDropFiles::SelectedFile() const {
 }
 
 // ---- COM face ----------------------------------------------------------------------
-
-STDMETHODIMP clsDropFiles::QueryInterface(REFIID riid, void** ppv) {
-    if (ppv == nullptr)
-        return E_POINTER;
-    if (riid == __uuidof(IUnknown) || riid == __uuidof(IDispatch) || riid == IID__clsDropFiles) {
-        *ppv = static_cast<_clsDropFiles*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) clsDropFiles::AddRef() { return InterlockedIncrement(&refs_); }
-
-STDMETHODIMP_(ULONG) clsDropFiles::Release() {
-    const LONG refs = InterlockedDecrement(&refs_);
-    if (refs == 0)
-        delete this;
-    return refs;
-}
 
 STDMETHODIMP clsDropFiles::GetDropFiles(IDataObject** pDataObj) {
     return ComBoundary([&] {

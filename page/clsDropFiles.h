@@ -8,18 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "ComObject.h"
 #include "Dispatch.h"
 #include "Interfaces.h"
 
 namespace tessaline {
 
-class clsDropFiles : public DispatchImpl<_clsDropFiles, IID__clsDropFiles> {
+class clsDropFiles final : public ComObject<clsDropFiles, DispatchImpl<_clsDropFiles, IID__clsDropFiles>> {
 public:
-    clsDropFiles();
-    virtual ~clsDropFiles();
-    clsDropFiles(const clsDropFiles&) = delete;
-    clsDropFiles& operator=(const clsDropFiles&) = delete;
-
     // Reads the CF_HDROP list of pDataObj (which may be null). Names are taken whole and
     // as wide text, so a long path or a name outside the ANSI code page stays exact.
     void GetDropFiles(IDataObject* pDataObj);
@@ -28,11 +24,6 @@ public:
     std::wstring Files(short nIndex) const;
     std::wstring SelectedFile() const;  // the first item, or empty
 
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
-
     // _clsDropFiles: every member answers S_OK.
     STDMETHODIMP GetDropFiles(IDataObject** pDataObj) override;
     STDMETHODIMP get_Count(short* pVal) override;
@@ -40,7 +31,6 @@ public:
     STDMETHODIMP get_SelectedFile(BSTR* pVal) override;
 
 private:
-    LONG refs_ = 0;
     long lCount = 0;
     std::vector<std::wstring> sFiles;
 };
