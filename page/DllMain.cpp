@@ -7,13 +7,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     switch (reason) {
     case DLL_PROCESS_ATTACH:
         tessaline::g_module = instance;
-        break;
-    case DLL_THREAD_DETACH:
-        tessaline::ModPropsThreadDetach();
+        tessaline::ModPropsProcessAttach();
         break;
     case DLL_PROCESS_DETACH:
-        // Only our own memory here: under the loader lock no other DLL is called, so the
-        // type library is given back by DllCanUnloadNow instead.
+        // Only kernel32 under the loader lock; a process that is ending frees everything itself.
         if (reserved == nullptr)
             tessaline::ModPropsProcessDetach();
         break;

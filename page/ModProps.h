@@ -1,5 +1,5 @@
-// The Streams page. Others use its two procedures (through the page descriptor), its state
-// for the DLL's thread and process detach, and the listing.
+// The Streams page. Others use its two procedures (through the page descriptor), its
+// per-thread slot (made and freed with the process) and the listing.
 #pragma once
 
 #include <windows.h>
@@ -16,10 +16,10 @@ namespace tessaline {
 constexpr short kTrue = -1;  // truth values of the page state are 16-bit, true -1
 constexpr short kFalse = 0;
 
-// One live Streams page: made at WM_INITDIALOG, freed at WM_DESTROY. A host may show two
-// of our pages on one thread (the shell does for a folder), so each keeps its own.
+// One live Streams page, kept on its dialog (DWLP_USER) from WM_INITDIALOG to WM_DESTROY. A
+// host may show two of our pages on one thread (the shell does for a folder), so each keeps
+// its own.
 struct PageState {
-    HWND hDlg = nullptr;
     std::wstring sFilePath;
     HWND hStreamList = nullptr;
     HWND hViewPane = nullptr;
@@ -36,17 +36,9 @@ struct PageState {
     std::vector<std::wstring> streamNames;
 };
 
-// One per thread, made at the thread's first use.
-struct ThreadPages {
-    _Page* oPage = nullptr;            // the page whose dialog is being made; no reference
-    std::vector<PageState*> pages;     // this thread's live pages
-    ThreadPages* next = nullptr;       // every thread's state, so that an unload frees all
-    ThreadPages* previous = nullptr;
-};
-
-ThreadPages& ModProps();            // this thread's state
-void ModPropsThreadDetach();        // frees this thread's state
-void ModPropsProcessDetach();       // frees every thread's state and the TLS slot
+// The slot of oPage, the page whose dialog is being made on a thread; no reference counted.
+void ModPropsProcessAttach();
+void ModPropsProcessDetach();
 
 // Stream listing.
 std::vector<StreamEntry> ListStreams(const std::wstring& path);

@@ -2,6 +2,7 @@
 // facts (version, calls, path limit) and streams emulated as sibling files "file:stream".
 #include <gtest/gtest.h>
 
+#include "ModProps.h"
 #include "Page.h"
 #include "PageHarness.h"
 #include "Server.h"
@@ -13,8 +14,8 @@ using namespace testing;
 using Entries = std::vector<std::string>;
 using Streams = std::vector<std::pair<std::wstring, std::string>>;
 
-// This program plays Kivrel3.dll: it holds the page's template and has vornex.dll beside it.
-const bool kPlaysTheDll = (g_module = GetModuleHandleA(nullptr), CoInitialize(nullptr), true);
+// This program plays Kivrel3.dll, attached to the process: it holds the page's template and has vornex.dll beside it.
+const bool kPlaysTheDll = (g_module = GetModuleHandleA(nullptr), ModPropsProcessAttach(), CoInitialize(nullptr), true);
 
 void PlaceVornex(bool present, const std::wstring& folder = L"") {
     const std::wstring placed = folder.empty() ? Beside(L"vornex.dll") : folder + L"\\vornex.dll";
@@ -88,12 +89,16 @@ TEST(StreamsPage, OpensOnTheFirstItemsStreamsSortedWithBothButtonsDisabled) {
         {"several items: the first", {MakeFile({{L"first", "1"}}, folder + L"\\first.txt"), second}, {"first * 1"}},
         {"an item named outside the ANSI code page", {MakeFile({{L"mine", "1234"}}, folder + L"\\\x0101.txt")},
          {"mine * 4"}},
+        {"a file system never satisfied with the buffer", {MakeFile({{L"s", "1"}}, folder + L"\\never-enough")},
+         {"s * 1"}},
         // After the pages above on this thread: Delete here would act on another dialog's file.
         {"no file list", {}, {}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
+        const DWORD start = GetTickCount();
         Shown shown(row.selection);
+        EXPECT_LT(GetTickCount() - start, 1000u) << "ms to open";
         EXPECT_EQ(shown.sheet.TabTitle(0), "Streams");
         EXPECT_EQ(shown.sheet.Entries(), row.expected);
         EXPECT_FALSE(shown.sheet.ViewEnabled() || shown.sheet.DeleteEnabled());
@@ -162,6 +167,24 @@ TEST(StreamsPage, ViewAndDeleteActOnExactlyTheSelectedStream) {
         EXPECT_EQ(sheet.ViewEnabled() && sheet.DeleteEnabled(), row.goneMeanwhile);
         DeleteFileW(target.c_str());
     }
+}
+
+// A procedure that subclasses View after the page did (a host's, a tool's) stays in the chain to the button's end:
+// the page, which leaves first, must not cut it out, and hands on what comes through it.
+WNDPROC g_underOuter = nullptr;
+std::vector<UINT> g_outerSaw;
+LRESULT CALLBACK Outer(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY || message == WM_NCDESTROY)
+        g_outerSaw.push_back(message);
+    return CallWindowProcA(g_underOuter, hwnd, message, wParam, lParam);
+}
+
+TEST(StreamsPage, LeavesAProcedureThatSubclassedAfterItInTheChain) {
+    {
+        Shown shown(MakeFile({{L"s", "x"}}));
+        g_underOuter = reinterpret_cast<WNDPROC>(SetWindowLongA(shown.sheet.view, GWL_WNDPROC, LONG(&Outer)));
+    }
+    EXPECT_EQ(g_outerSaw, (std::vector<UINT>{WM_DESTROY, WM_NCDESTROY}));
 }
 
 // vornex.dll is taken only from beside the DLL: through the search path, one planted in

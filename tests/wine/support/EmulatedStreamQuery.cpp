@@ -1,6 +1,8 @@
 // Stand-in for the stream query under Wine, which has no streams: the streams of "f" are
 // the sibling files "f:name", answered as NTFS answers (the default "::$DATA" record first
-// for a file, none for a folder; STATUS_BUFFER_OVERFLOW when the buffer is too small).
+// for a file, none for a folder; STATUS_BUFFER_OVERFLOW when the buffer is too small). An item
+// named "never-enough" plays a file system (or a server behind a redirector) that answers
+// STATUS_BUFFER_OVERFLOW however large the buffer.
 #include <cstring>
 
 #include "RecordBuilder.h"
@@ -38,7 +40,8 @@ LONG QueryStreamInformation(HANDLE file, void* buffer, ULONG length) {
 
     const std::vector<uint8_t> records = testing::BuildRecords(streams);
     std::memcpy(buffer, records.data(), records.size() < length ? records.size() : length);  // what fits
-    return records.size() > length ? LONG(0x80000005) : 0;  // STATUS_BUFFER_OVERFLOW
+    const bool neverEnough = path.size() >= 13 && path.compare(path.size() - 13, 13, L"\\never-enough") == 0;
+    return records.size() > length || neverEnough ? LONG(0x80000005) : 0;  // STATUS_BUFFER_OVERFLOW
 }
 
 }  // namespace tessaline

@@ -13,4 +13,6 @@ TESSALINE_REPLACE_IMPORT(MsgWaitForMultipleObjects, 20, targets::MsgWaitForMulti
 
 DllVersion CommonControlsVersion() { return {5, 81}; }
 
+TESSALINE_REPLACE_IMPORT(CreateFileW, 28, targets::CreateFileWWithPathLimit);
+
 }  // namespace tessaline

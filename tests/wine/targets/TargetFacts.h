@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <type_traits>
 
 #include "CVista.h"
@@ -41,6 +42,17 @@ private:
     bool hasDllGetVersion_;
     ShellVersionFacts shell_;
 };
+
+// NT4, 2000 and XP refuse a path of MAX_PATH characters or more that is not in the "\\?\" form.
+inline HANDLE WINAPI CreateFileWWithPathLimit(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                              DWORD disposition, DWORD flags, HANDLE templateFile) {
+    if (path != nullptr && std::wcslen(path) >= MAX_PATH && std::wcsncmp(path, L"\\\\?\\", 4) != 0) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    static const auto wine = WineFunction<decltype(&CreateFileW)>("kernel32.dll", "CreateFileW");
+    return wine(path, access, share, security, disposition, flags, templateFile);
+}
 
 // Windows 2000 and NT4: QS_RAWINPUT (0x400) came with XP, and a wake mask above 0xFF is refused.
 inline DWORD WINAPI MsgWaitForMultipleObjectsBeforeXp(DWORD count, const HANDLE* handles, WINBOOL all, DWORD ms,

@@ -43,4 +43,6 @@ TESSALINE_REPLACE_IMPORT(WideCharToMultiByte, 32, targets::WideCharToMultiByteNt
 TESSALINE_REPLACE_IMPORT(MsgWaitForMultipleObjects, 20, targets::MsgWaitForMultipleObjectsBeforeXp);
 TESSALINE_REPLACE_IMPORT(CreatePropertySheetPageA, 4, targets::CreatePropertySheetPageNt4);
 
+TESSALINE_REPLACE_IMPORT(CreateFileW, 28, targets::CreateFileWWithPathLimit);
+
 }  // namespace tessaline

@@ -12,4 +12,6 @@ VistaPlatform& SystemVistaPlatform() {
 
 DllVersion CommonControlsVersion() { return {5, 82}; }
 
+TESSALINE_REPLACE_IMPORT(CreateFileW, 28, targets::CreateFileWWithPathLimit);
+
 }  // namespace tessaline
