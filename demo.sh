@@ -16,12 +16,10 @@ echo "Starting a throw-away Wine prefix under Xvfb..."
 rig=$out/rig
 win=build/host/windows
 rm -f "$out"/*.png
-tests/wine/rig.sh setup "$rig" >/dev/null
+# The rig goes however the demo ends.
 trap 'tests/wine/rig.sh cleanup "$rig" >/dev/null 2>&1' EXIT
-# Wine's own fonts (fonts-wine: Marlett draws the caption and scroll-bar buttons, Tahoma
-# is the dialog font) lie in /usr/share/wine/fonts, where Debian's Wine 8 never looks;
-# it loads them from the prefix's Fonts folder.
-cp /usr/share/wine/fonts/* "$rig/prefix/drive_c/windows/Fonts/"
+trap 'exit 130' INT TERM HUP
+tests/wine/rig.sh setup "$rig" >/dev/null
 display=$(cat "$rig/display")
 
 shoot() { DISPLAY=$display import -window root "$1"; echo "  $1"; }

@@ -4,5 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 ./build.sh
-cd build/host
-ctest -j "${JOBS:-2}" --output-on-failure
+# The Wine rig the tests make goes however the run ends (ctest's own cleanup removes it too).
+trap 'tests/wine/rig.sh cleanup build/host/wine-rig >/dev/null 2>&1' EXIT
+trap 'exit 130' INT TERM HUP
+(cd build/host && ctest -j "${JOBS:-2}" --output-on-failure)

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "Boundary.h"
 #include "InstallerResources.h"
 #include "ModInstaller.h"
 #include "TermsText.h"
@@ -18,8 +19,10 @@ const COLORREF kNavy = RGB(0, 0, 128);
 const COLORREF kDarkBlue = RGB(0, 0, 198);
 const COLORREF kWhite = RGB(255, 255, 255);
 
-const int kClientWidth = 563;
-const int kClientHeight = 405;
+// F1's layout in twips, as its design gives it; pixels follow from the screen's DPI, so that
+// the layout grows with the fonts (96 DPI: 15 twips a pixel).
+const int kClientWidth = 8445;
+const int kClientHeight = 6075;
 
 const char kWindowClass[] = "TessalineSetup";
 const char kFrameClass[] = "TessalineFrame";
@@ -31,29 +34,47 @@ struct ControlLayout {
     const wchar_t* text;
     DWORD style;
     DWORD exStyle;
-    int left, top, width, height;
+    int left, top, width, height;  // twips; a width of 0 keeps the picture's own size
 };
 
 const wchar_t kLabel2Text[] = L"Install Tessaline property page extension for Windows NT4, 2000 and XP.";
 
-// Pixels, relative to the client area (Text1: to Frame1). Child windows stack in the
-// order made, the first on top, and the dialog manager tabs in that order: Image1 comes
-// first so that it lies on the band, the rest in tab order. Only the buttons, the selected
-// option (radio buttons move WS_TABSTOP with the check) and Text1 take the focus.
+// Relative to the client area (Text1: to Frame1). Child windows stack in the order made, the
+// first on top, and the dialog manager tabs in that order: Image1 comes first so that it
+// lies on the band, the rest in tab order. Only the buttons, the selected option (radio
+// buttons move WS_TABSTOP with the check) and Text1 take the focus.
 const ControlLayout kControls[] = {
-    {kImage1, false, "Static", L"", SS_BITMAP, 0, 8, 8, 542, 60},
-    {kBOK, false, "Button", L"Install", BS_OWNERDRAW | WS_TABSTOP | WS_GROUP | WS_DISABLED, 0, 356, 352, 69, 25},
-    {kBCancel, false, "Button", L"Cancel", BS_OWNERDRAW | WS_TABSTOP | WS_GROUP, 0, 464, 352, 69, 25},
-    {kOp1Accept, false, "Button", L"I accept license.", BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP, 0, 32, 352, 297, 13},
-    {kOp1Decline, false, "Button", L"I do not accept license.", BS_AUTORADIOBUTTON, 0, 32, 368, 297, 13},
-    {kLabel2, false, "Static", kLabel2Text, SS_CENTER | WS_GROUP, 0, 352, 176, 185, 121},
-    {kLabel1Right, false, "Static", L"", 0, 0, 556, -4, 9, 405},
-    {kLabel1Left, false, "Static", L"", 0, 0, 0, 0, 9, 397},
-    {kLabel1Bottom, false, "Static", L"", 0, 0, 0, 392, 577, 21},
-    {kFrame1, false, kFrameClass, L"", 0, WS_EX_CONTROLPARENT, 13, 80, 317, 261},
+    {kImage1, false, "Static", L"", SS_BITMAP, 0, 120, 120, 0, 0},
+    {kBOK, false, "Button", L"Install", BS_OWNERDRAW | WS_TABSTOP | WS_GROUP | WS_DISABLED, 0, 5340, 5280, 1035, 375},
+    {kBCancel, false, "Button", L"Cancel", BS_OWNERDRAW | WS_TABSTOP | WS_GROUP, 0, 6960, 5280, 1035, 375},
+    {kOp1Accept, false, "Button", L"I accept license.", BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP, 0, 480, 5280, 4455,
+     195},
+    {kOp1Decline, false, "Button", L"I do not accept license.", BS_AUTORADIOBUTTON, 0, 480, 5520, 4455, 195},
+    {kLabel2, false, "Static", kLabel2Text, SS_CENTER | WS_GROUP, 0, 5280, 2640, 2775, 1815},
+    {kLabel1Right, false, "Static", L"", 0, 0, 8340, -60, 135, 6075},
+    {kLabel1Left, false, "Static", L"", 0, 0, 0, 0, 135, 5955},
+    {kLabel1Bottom, false, "Static", L"", 0, 0, 0, 5880, 8655, 315},
+    {kFrame1, false, kFrameClass, L"", 0, WS_EX_CONTROLPARENT, 200, 1200, 4755, 3915},
     {kText1, true, "Edit", kTermsText, ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP | WS_GROUP,
-     WS_EX_CLIENTEDGE, 16, 12, 301, 237},
-    {kLabel1Top, false, "Static", L"", 0, 0, 4, 0, 577, 77},
+     WS_EX_CLIENTEDGE, 240, 180, 4515, 3555},
+    {kLabel1Top, false, "Static", L"", 0, 0, 60, 0, 8655, 1155},
+};
+
+// The screen's pixels per inch, across and down.
+struct Dpi {
+    int x = 96, y = 96;
+    Dpi() {
+        HDC screen = GetDC(nullptr);
+        x = GetDeviceCaps(screen, LOGPIXELSX);
+        y = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+    }
+    // Positions to the nearest pixel, sizes up to the next one, so that no control is smaller
+    // than its twips (an option button is one line of its font high). Both are exact at 96 DPI.
+    int Across(int twips) const { return MulDiv(twips, x, 1440); }
+    int Down(int twips) const { return MulDiv(twips, y, 1440); }
+    int Width(int twips) const { return (twips * x + 1439) / 1440; }
+    int Height(int twips) const { return (twips * y + 1439) / 1440; }
 };
 
 struct Brushes {
@@ -130,11 +151,12 @@ HBITMAP LoadBanner(HINSTANCE instance) {
 }
 
 bool MakeControls(HWND window, HINSTANCE instance) {
+    const Dpi dpi;
     for (const ControlLayout& layout : kControls) {
         HWND parent = layout.inFrame ? GetDlgItem(window, kFrame1) : window;
         HWND control = CreateWindowExA(layout.exStyle, layout.windowClass, ToAnsi(layout.text).c_str(),
-                                       WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | layout.style, layout.left, layout.top,
-                                       layout.width, layout.height, parent,
+                                       WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | layout.style, dpi.Across(layout.left),
+                                       dpi.Down(layout.top), dpi.Width(layout.width), dpi.Height(layout.height), parent,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance, nullptr);
         if (!control)
             return false;
@@ -223,21 +245,32 @@ void OnCommand(HWND window, int id, int code) {
     if (code != BN_CLICKED || g_owned.installing)
         return;
     switch (id) {
+    case IDOK: {
+        // Enter, as the dialog manager hands it on: the buttons are owner-drawn, so it does not
+        // press them itself. Enter presses the focused one, as Space does.
+        HWND focus = GetFocus();
+        const int focused = GetDlgCtrlID(focus);
+        if (focus != nullptr && IsChild(window, focus) && (focused == kBOK || focused == kBCancel))
+            SendMessageA(focus, BM_CLICK, 0, 0);
+        break;
+    }
     case kOp1Accept:
     case kOp1Decline:
         EnableWindow(GetDlgItem(window, kBOK), IsDlgButtonChecked(window, kOp1Accept) == BST_CHECKED);
         break;
     case kBOK:
+        // Nothing changes while the install runs: it ends the program itself, with its message.
         g_owned.installing = true;
-        EnableWindow(GetDlgItem(window, kBOK), FALSE);
-        EnableWindow(GetDlgItem(window, kBCancel), FALSE);
+        for (int control : {kBOK, kBCancel, kOp1Accept, kOp1Decline})
+            EnableWindow(GetDlgItem(window, control), FALSE);
+        SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
         RunInstall();
     case kBCancel:
         QuitInstaller();
     }
 }
 
-LRESULT CALLBACK F1Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT F1Message(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
         return MakeControls(window, reinterpret_cast<CREATESTRUCTA*>(lParam)->hInstance) ? 0 : -1;
@@ -267,6 +300,19 @@ LRESULT CALLBACK F1Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         if (g_owned.installing)
             return 0;  // the install ends the program itself, with its message
         break;
+    case WM_SETCURSOR:
+        if (g_owned.installing) {
+            SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
+            return TRUE;
+        }
+        break;
+    case WM_NEXTDLGCTL: {
+        // Tab from Text1, which a multi-line edit hands to its parent: on through F1's tab order.
+        HWND next = lParam ? reinterpret_cast<HWND>(wParam) : GetNextDlgTabItem(window, GetFocus(), wParam != 0);
+        if (next != nullptr)
+            SetFocus(next);
+        return 0;
+    }
     case WM_DESTROY:
         // Closed by its close box (or taken down by QuitInstaller): the program ends.
         SetInstallerWindow(nullptr);
@@ -279,15 +325,25 @@ LRESULT CALLBACK F1Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// Frame1 paints white and passes its child's colour questions and notifications on to F1.
+LRESULT CALLBACK F1Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return WindowBoundary(message == WM_CREATE ? -1 : 0, [&] { return F1Message(window, message, wParam, lParam); });
+}
+
+// Frame1 paints white and passes its child's colour questions, notifications and Tab on to
+// F1. Esc in Text1 asks it to close, which a panel does not do.
 LRESULT CALLBACK FrameProc(HWND frame, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-    case WM_COMMAND:
-        return SendMessageA(GetParent(frame), message, wParam, lParam);
-    }
-    return DefWindowProcA(frame, message, wParam, lParam);
+    return WindowBoundary(0, [&] {
+        switch (message) {
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT:
+        case WM_COMMAND:
+        case WM_NEXTDLGCTL:
+            return SendMessageA(GetParent(frame), message, wParam, lParam);
+        case WM_CLOSE:
+            return LRESULT(0);
+        }
+        return DefWindowProcA(frame, message, wParam, lParam);
+    });
 }
 
 void RegisterClasses(HINSTANCE instance) {
@@ -313,9 +369,10 @@ void RegisterClasses(HINSTANCE instance) {
 
 HWND ShowF1(HINSTANCE instance) {
     RegisterClasses(instance);
-    // A fixed frame: the layout is in pixels and does not grow.
+    // A fixed frame: the layout follows the DPI, not the frame.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    RECT outer = {0, 0, kClientWidth, kClientHeight};
+    const Dpi dpi;
+    RECT outer = {0, 0, dpi.Width(kClientWidth), dpi.Height(kClientHeight)};
     AdjustWindowRectEx(&outer, style, FALSE, 0);
     const int width = outer.right - outer.left;
     const int height = outer.bottom - outer.top;

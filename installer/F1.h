@@ -5,8 +5,8 @@
 
 namespace tessaline {
 
-// Control identifiers, in F1's tab order. None is IDOK or IDCANCEL, so Enter and Esc,
-// which the dialog manager turns into those, press nothing.
+// Control identifiers, in F1's tab order. None is IDOK or IDCANCEL: the dialog manager turns
+// Enter into IDOK, which presses the focused button, and Esc into IDCANCEL, which does nothing.
 enum F1Control : int {
     kBOK = 201,
     kBCancel,

@@ -13,15 +13,14 @@ namespace tessaline {
 inline const std::wstring kMsgNoFolder =
     L"Tessaline could not find the Windows, System or Temp folder. Nothing was installed.";
 inline const std::wstring kMsgNotFound = L"Tessaline file not found in TEMP folder. Install failed.";
-inline const std::wstring kMsgNotCopied =
-    L"Kivrel3.dll could not be copied to the System folder. Close all Explorer windows or restart Windows, then run "
-    L"the installer again.";
-inline const std::wstring kMsgUninstallerNotCopied =
-    L"kivremove.exe could not be copied to the Windows folder. Close all Explorer windows or restart Windows, then "
-    L"run the installer again.";
-inline const std::wstring kMsgVornexNotCopied =
-    L"vornex.dll could not be copied to the System folder. Close all Explorer windows or restart Windows, then run "
-    L"the installer again.";
+// A copy refused for want of rights; one refused otherwise (the old file is in use: Explorer keeps
+// the DLLs loaded while the user is logged on) names the file, its folder, and kMsgCopyAfter.
+inline const std::wstring kMsgNeedAdministrator =
+    L"Tessaline could not be installed: you need to be logged on as an Administrator.";
+inline const std::wstring kMsgCopyAfter = L" folder. Restart Windows, then run the installer again.";
+inline const std::wstring kMsgUnshowableFolder =
+    L"Tessaline cannot be installed from a folder whose name contains characters this system's code page cannot "
+    L"show.";
 inline const std::wstring kMsgRegistryFailed =
     L"Failed writing to Registry. Try running installer again logged on as an Administrator.";
 inline const std::wstring kMsgInstallFailed =
@@ -31,19 +30,25 @@ inline const std::wstring kMsgComplete = L"Tessaline installation complete.";
 
 inline const std::wstring kPackageFolder = L"kvz31";
 inline const std::wstring kUninstaller = L"kivremove.exe";
-inline const std::wstring kUninstallKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline";
-inline const std::wstring kFileHandlerKey = L"*\\shellex\\PropertySheetHandlers\\Tessaline";
-inline const std::wstring kFolderHandlerKey = L"Folder\\shellex\\PropertySheetHandlers\\Tessaline";
 inline const std::wstring kPageClsid = L"" TESSALINE_CLSID_PAGE_TEXT;
 inline const std::wstring kDisplayName = L"Tessaline Utility";
+
+constexpr uint32_t kErrorAccessDenied = 5;
 
 // What the install needs of the system.
 class InstallSystem {
 public:
     virtual ~InstallSystem() = default;
     virtual std::wstring GetFolderPath(short selector) = 0;
+    // The Temp folder's exact name, without its trailing "\\"; and a path's short (8.3) form.
+    // "" when there is none.
+    virtual std::wstring ExactTempFolder() = 0;
+    virtual std::wstring ShortForm(const std::wstring& path) = 0;
+    // True when the text comes back unchanged from the ANSI code page.
+    virtual bool SurvivesCodePage(const std::wstring& text) = 0;
     virtual bool FileExists(const std::wstring& path) = 0;
-    virtual void CopyFileTo(const std::wstring& source, const std::wstring& destination, bool overwrite) = 0;
+    // The platform's error of the copy, 0 when it was made.
+    virtual uint32_t CopyFileTo(const std::wstring& source, const std::wstring& destination, bool overwrite) = 0;
     // True when both files can be read and hold the same bytes.
     virtual bool SameContent(const std::wstring& a, const std::wstring& b) = 0;
     virtual bool WriteRegString(RegRoot root, const std::wstring& key, const std::wstring& valueName,

@@ -77,12 +77,39 @@ bool WaitPumpingMessages(HANDLE process, DWORD waitMs) {
     }
 }
 
+// The text a wide call writes, of any length: it answers the length written, or the size it
+// needs when the buffer is too small; 0 on failure.
+template <class Call>
+std::wstring WideResult(Call&& call) {
+    std::wstring text(MAX_PATH, L'\0');
+    DWORD n = call(&text[0], static_cast<DWORD>(text.size()));
+    if (n >= text.size()) {
+        text.assign(n, L'\0');
+        n = call(&text[0], n);
+    }
+    text.resize(n < text.size() ? n : 0);
+    return text;
+}
+
 class PlatformInstall final : public InstallSystem {
 public:
     std::wstring GetFolderPath(short selector) override { return tessaline::GetFolderPath(selector); }
+    std::wstring ExactTempFolder() override {
+        std::wstring path = WideResult([](wchar_t* buffer, DWORD size) { return GetTempPathW(size, buffer); });
+        if (!path.empty() && path.back() == L'\\')
+            path.pop_back();
+        return path;
+    }
+    std::wstring ShortForm(const std::wstring& path) override {
+        return WideResult([&path](wchar_t* buffer, DWORD size) { return GetShortPathNameW(path.c_str(), buffer, size); });
+    }
+    bool SurvivesCodePage(const std::wstring& text) override {
+        const std::string ansi = ToAnsi(text);
+        return FromAnsi(ansi.data(), static_cast<int>(ansi.size())) == text;
+    }
     bool FileExists(const std::wstring& path) override { return tessaline::FileExists(path); }
-    void CopyFileTo(const std::wstring& source, const std::wstring& destination, bool overwrite) override {
-        tessaline::CopyFileTo(source, destination, overwrite);
+    uint32_t CopyFileTo(const std::wstring& source, const std::wstring& destination, bool overwrite) override {
+        return tessaline::CopyFileTo(source, destination, overwrite);
     }
     bool SameContent(const std::wstring& a, const std::wstring& b) override { return SameBytes(a, b); }
     bool WriteRegString(RegRoot root, const std::wstring& key, const std::wstring& valueName,

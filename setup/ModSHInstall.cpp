@@ -44,14 +44,14 @@ void DeleteFileForced(const std::wstring& path) {
     DeleteFileA(ansi.c_str());
 }
 
-void CopyFileTo(const std::wstring& source, const std::wstring& destination, bool overwrite) {
+DWORD CopyFileTo(const std::wstring& source, const std::wstring& destination, bool overwrite) {
     const std::string from = ToAnsi(source);
     if (GetFileAttributesA(from.c_str()) == INVALID_FILE_ATTRIBUTES)
-        return;
+        return GetLastError();
     if (overwrite)
         DeleteFileForced(destination);
     SetFileAttributesA(from.c_str(), FILE_ATTRIBUTE_NORMAL);
-    CopyFileA(from.c_str(), ToAnsi(destination).c_str(), FALSE);
+    return CopyFileA(from.c_str(), ToAnsi(destination).c_str(), FALSE) ? ERROR_SUCCESS : GetLastError();
 }
 
 bool WriteRegString(HKEY root, const std::wstring& subKey, const std::wstring& valueName, const std::wstring& data) {

@@ -15,8 +15,9 @@ std::wstring GetFolderPath(short selector);
 // True for an existing item that is not a folder.
 bool FileExists(const std::wstring& path);
 // Copies with the source's attributes reset to normal first, so the copy is never
-// read-only or hidden; with overwrite, a read-only or hidden destination goes first.
-void CopyFileTo(const std::wstring& source, const std::wstring& destination, bool overwrite);
+// read-only or hidden; with overwrite, a read-only or hidden destination goes first. The
+// platform's error of the copy, 0 when it was made.
+DWORD CopyFileTo(const std::wstring& source, const std::wstring& destination, bool overwrite);
 void DeleteFileForced(const std::wstring& path);
 // One REG_SZ value; an empty value name is the key's default value.
 bool WriteRegString(HKEY root, const std::wstring& subKey, const std::wstring& valueName, const std::wstring& data);

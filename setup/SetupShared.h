@@ -9,6 +9,26 @@ namespace tessaline {
 
 enum class RegRoot { ClassesRoot, LocalMachine };
 
+// A registry key the installer writes and the uninstaller deletes: `name` below `parent`.
+struct InstalledKey {
+    RegRoot root;
+    const wchar_t* parent;
+    const wchar_t* name;
+    std::wstring Path() const { return std::wstring(parent) + L"\\" + name; }
+};
+
+// The uninstall entry ("UninstallString", "DisplayName"), and the shell's property-sheet
+// handler keys for all files and for folders (their default value: Page's class id).
+inline constexpr InstalledKey kUninstallEntry = {RegRoot::LocalMachine,
+                                                 L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+                                                 L"Tessaline"};
+inline constexpr InstalledKey kFileHandler = {RegRoot::ClassesRoot, L"*\\shellex\\PropertySheetHandlers",
+                                              L"Tessaline"};
+inline constexpr InstalledKey kFolderHandler = {RegRoot::ClassesRoot, L"Folder\\shellex\\PropertySheetHandlers",
+                                                L"Tessaline"};
+// In the order the uninstaller deletes them.
+inline constexpr InstalledKey kInstalledKeys[] = {kFileHandler, kFolderHandler, kUninstallEntry};
+
 // How a run of the registration tool went.
 struct ToolRun {
     enum Outcome { NotStarted, Ended, NoEnd };

@@ -7,7 +7,12 @@ win=$1; dist=$2
 out=$dist/Tessaline
 rm -rf "$out" "$dist/Tessaline.zip"
 mkdir -p "$out/kvz31"
-copy() { [ -f "$1" ] && cp "$1" "$2" && made+=("$2${1##*/}") || true; }
+# Every file or nothing: an incomplete distribution would install an incomplete product.
+copy() {
+  [ -f "$1" ] || { echo "assemble-dist: $1 is missing; build first" >&2; exit 1; }
+  cp "$1" "$2"
+  made+=("$2${1##*/}")
+}
 made=()
 copy "$win/installer/kivsetup.exe"  "$out/"
 copy "$win/page/Kivrel3.dll"        "$out/kvz31/"

@@ -15,8 +15,8 @@ void UninstallFlow(UninstallSystem& system) {
     // its outcome changes nothing that follows.
     system.RunTool(RegistrationToolPath(systemFolder), RegistrationCommand(dll, true), kToolWaitMs);
 
-    for (const RemovedKey& key : kRemovedKeys)
-        system.DeleteRegKey(key.root, key.parent, key.subKey);
+    for (const InstalledKey& key : kInstalledKeys)
+        system.DeleteRegKey(key.root, key.parent, key.name);
 
     system.DeleteFileForced(dll);
     system.DeleteFileForced(JoinPath(systemFolder, kVornexDll));

@@ -8,18 +8,6 @@
 
 namespace tessaline {
 
-// Parent key and sub-key of each key the uninstaller deletes, in order.
-struct RemovedKey {
-    RegRoot root;
-    const wchar_t* parent;
-    const wchar_t* subKey;
-};
-inline constexpr RemovedKey kRemovedKeys[] = {
-    {RegRoot::ClassesRoot, L"*\\shellex\\PropertySheetHandlers", L"Tessaline"},
-    {RegRoot::ClassesRoot, L"Folder\\shellex\\PropertySheetHandlers", L"Tessaline"},
-    {RegRoot::LocalMachine, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", L"Tessaline"},
-};
-
 // What the uninstall needs of the system.
 class UninstallSystem {
 public:

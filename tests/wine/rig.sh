@@ -6,7 +6,8 @@
 #   rig.sh run     STATE [--fresh-prefix NAME] -- PROGRAM [ARGS...]
 #                                          run a Windows program (or a shell script, which
 #                                          then finds WINEPREFIX, DISPLAY and RIG_* set)
-#   rig.sh cleanup STATE                   stop every wineserver and the Xvfb it started
+#   rig.sh cleanup STATE                   stop every wineserver and the Xvfb it started, and
+#                                          remove STATE
 #
 # --fresh-prefix gives the test a copy of the template prefix of its own, for tests that
 # change the registry or the Windows folders; it is removed after the test.
@@ -39,6 +40,10 @@ setup)
   # for one when a window closes.
   WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$state/wineboot.log" 2>&1
   WINEPREFIX=$prefix wineserver -w
+  # Wine's own fonts (fonts-wine: Marlett draws the caption and scroll-bar buttons, Tahoma
+  # is the dialog font) lie in /usr/share/wine/fonts, where Debian's Wine 8 never looks;
+  # it loads them from the prefix's Fonts folder.
+  cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null
   # Xvfb takes a free display number itself and writes it once it accepts clients, so
   # no two runs race for one; the read ends with Xvfb if it cannot start.
   mkfifo "$state/display.fifo"
@@ -86,9 +91,9 @@ cleanup)
   for p in "$state"/fresh/*; do stop_prefix "$p"; done
   if [ -f "$state/xvfb.pid" ]; then
     kill "$(cat "$state/xvfb.pid")" 2>/dev/null
-    rm -f "$state/xvfb.pid"
   fi
-  echo "rig: stopped"
+  rm -rf "$state"
+  echo "rig: stopped and removed"
   ;;
 
 *) die "unknown command $cmd" ;;

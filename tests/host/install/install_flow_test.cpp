@@ -2,6 +2,7 @@
 // (The Wine programs run what Wine can stage: held files, the real registry and regsvr32.)
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <set>
 
@@ -21,8 +22,10 @@ std::wstring Key(RegRoot r, const std::wstring& k) { return (r == RegRoot::Class
 // have a blank, at which regsvr32 must not split the DLL's path.
 struct Recorder final : InstallSystem, UninstallSystem {
     std::array<std::wstring, 3> folders = {L"C:\\WIN NT", L"C:\\WIN NT\\system32", L"C:\\TEMP"};
+    std::wstring shortTemp = L"";  // the Temp folder's short form; "": none
     std::set<std::wstring> files;
     std::wstring failing;  // the log line of the step that fails
+    uint32_t error = 32;   // the platform's error of a failed copy (ERROR_SHARING_VIOLATION)
     ToolRun tool = Ran(ToolRun::Ended);
     Log log;
 
@@ -30,9 +33,16 @@ struct Recorder final : InstallSystem, UninstallSystem {
     bool Step(const std::wstring& line) { log.push_back(line); return line != failing; }
 
     std::wstring GetFolderPath(short selector) override { return folders.at(selector); }
+    std::wstring ExactTempFolder() override { return folders[2]; }
+    std::wstring ShortForm(const std::wstring& path) override { return path == folders[2] ? shortTemp : L""; }
+    bool SurvivesCodePage(const std::wstring& text) override {  // code page 1252
+        return std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x100; });
+    }
     bool FileExists(const std::wstring& path) override { return files.count(path) != 0; }
-    void CopyFileTo(const std::wstring& from, const std::wstring& to, bool) override {
-        if (Step(L"copy " + from + L" -> " + to) && files.count(from) != 0) files.insert(to);
+    uint32_t CopyFileTo(const std::wstring& from, const std::wstring& to, bool) override {
+        if (!Step(L"copy " + from + L" -> " + to)) return error;
+        if (files.count(from) != 0) files.insert(to);
+        return 0;
     }
     bool SameContent(const std::wstring& a, const std::wstring& b) override { return files.count(a) && files.count(b); }
     bool WriteRegString(RegRoot root, const std::wstring& key, const std::wstring& name,
@@ -56,11 +66,11 @@ TEST(InstallFlow, EachOutcomeEndsInItsMessageAfterExactlyItsSteps) {
     const Log steps = {
         L"copy C:\\TEMP\\kvz31\\Kivrel3.dll -> C:\\WIN NT\\system32\\Kivrel3.dll",
         L"copy C:\\TEMP\\kvz31\\kivremove.exe -> C:\\WIN NT\\kivremove.exe",
-        L"HKLM\\" + kUninstallKey + L"|UninstallString = C:\\WIN NT\\kivremove.exe",
-        L"HKLM\\" + kUninstallKey + L"|DisplayName = " + kDisplayName,
+        L"HKLM\\" + kUninstallEntry.Path() + L"|UninstallString = C:\\WIN NT\\kivremove.exe",
+        L"HKLM\\" + kUninstallEntry.Path() + L"|DisplayName = " + kDisplayName,
         L"copy C:\\TEMP\\kvz31\\vornex.dll -> C:\\WIN NT\\system32\\vornex.dll",
-        L"HKCR\\" + kFileHandlerKey + L"| = " + kPageClsid,
-        L"HKCR\\" + kFolderHandlerKey + L"| = " + kPageClsid,
+        L"HKCR\\" + kFileHandler.Path() + L"| = " + kPageClsid,
+        L"HKCR\\" + kFolderHandler.Path() + L"| = " + kPageClsid,
         // From the System folder by full path, never through the search path; awaited.
         L"run C:\\WIN NT\\system32\\regsvr32.exe [regsvr32.exe /s \"C:\\WIN NT\\system32\\Kivrel3.dll\"] wait 60000",
     };
@@ -73,11 +83,21 @@ TEST(InstallFlow, EachOutcomeEndsInItsMessageAfterExactlyItsSteps) {
         int emptyFolder = -1;
         std::wstring failing = L"";
         ToolRun tool = Ran(ToolRun::Ended);
+        uint32_t error = 32;
+        std::wstring temp = L"C:\\TEMP", shortTemp = L"";
     } rows[] = {
         {"complete", kPackage, L"Tessaline installation complete.", "01234567"},
         {"only the page DLL in the package", {L"Kivrel3.dll"}, L"Tessaline installation complete.", "0567"},
         {"uninstall entry not written", kPackage, L"Failed writing to Registry.", "012", -1, steps[2]},
-        {"vornex.dll not copied", kPackage, L"vornex.dll could not be copied", "01234", -1, steps[4]},
+        {"vornex.dll in use", kPackage, L"vornex.dll could not be copied to the System folder. Restart", "01234", -1,
+         steps[4]},
+        {"kivremove.exe refused for want of rights", kPackage, L"Tessaline could not be installed: you need", "01", -1,
+         steps[1], Ran(ToolRun::Ended), 5},
+        // The ANSI calls would name a look-alike of the folder; its short form comes through.
+        {"a Temp folder outside the code page", kPackage, L"Tessaline installation complete.", "01234567", -1, L"",
+         Ran(ToolRun::Ended), 32, L"C:\\\x141ukasz", L"C:\\TEMP"},
+        {"...without a short form", kPackage, L"Tessaline cannot be installed from a folder", "", -1, L"",
+         Ran(ToolRun::Ended), 32, L"C:\\\x141ukasz"},
         {"handler key not written", kPackage, L"Failed to install Tessaline.", "0123456", -1, steps[6]},
         {"regsvr32 not started", kPackage, registerError + L"could not be started: File not found.", "01234567", -1,
          L"", Ran(ToolRun::NotStarted, L"File not found.")},
@@ -91,10 +111,13 @@ TEST(InstallFlow, EachOutcomeEndsInItsMessageAfterExactlyItsSteps) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
         Recorder s;
-        if (row.emptyFolder >= 0) s.folders[row.emptyFolder].clear();
         s.Unpack(row.package);
+        s.folders[2] = row.temp;
+        s.shortTemp = row.shortTemp;
+        if (row.emptyFolder >= 0) s.folders[row.emptyFolder].clear();
         s.failing = row.failing;
         s.tool = row.tool;
+        s.error = row.error;
         EXPECT_EQ(InstallFlow(s).substr(0, row.message.size()), row.message);
         Log taken;
         for (char i : row.taken) taken.push_back(steps[i - '0']);
@@ -107,11 +130,11 @@ TEST(InstallFlow, EachOutcomeEndsInItsMessageAfterExactlyItsSteps) {
 TEST(UninstallFlow, UnregistersFirstThenRemovesEverything) {
     Recorder s;
     s.tool = Ran(ToolRun::NotStarted);
-    s.failing = L"delete HKCR\\" + kFileHandlerKey;
+    s.failing = L"delete HKCR\\" + kFileHandler.Path();
     UninstallFlow(s);
     EXPECT_EQ(s.log, (Log{L"run C:\\WIN NT\\system32\\regsvr32.exe "
                           L"[regsvr32.exe /s /u \"C:\\WIN NT\\system32\\Kivrel3.dll\"] wait 60000",
-                          s.failing, L"delete HKCR\\" + kFolderHandlerKey, L"delete HKLM\\" + kUninstallKey,
+                          s.failing, L"delete HKCR\\" + kFolderHandler.Path(), L"delete HKLM\\" + kUninstallEntry.Path(),
                           L"delete C:\\WIN NT\\system32\\Kivrel3.dll", L"delete C:\\WIN NT\\system32\\vornex.dll"}));
     Recorder none;
     none.folders[1].clear();

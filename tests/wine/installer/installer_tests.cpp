@@ -12,6 +12,7 @@
 #include "F1.h"
 #include "Identity.h"
 #include "PageHarness.h"
+#include "SetupShared.h"
 #include "TestFiles.h"
 #include "Win32Util.h"
 
@@ -30,16 +31,19 @@ std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 std::wstring Program(const wchar_t* name) { return Quoted(Beside(name)); }
 
 const std::wstring kPackage = Temp(L"kvz31\\");
+// A Temp folder whose name the ANSI code page cannot carry, and the package in it.
+const std::wstring kUnshownTemp = Temp(L"\x0141ukasz"), kUnshownPackage = kUnshownTemp + L"\\kvz31\\";
 // The package's files, as this target's builds, and where an install puts them.
 const struct { const wchar_t* name; std::wstring built, installed; } kFiles[] = {
     {L"Kivrel3.dll", Beside(L"Kivrel3.dll"), SystemFile(L"Kivrel3.dll")},
     {L"vornex.dll", BuiltFile(L"vornex\\vornex.dll"), SystemFile(L"vornex.dll")},
     {L"kivremove.exe", Beside(L"kivremove.exe"), WindowsFile(L"kivremove.exe")}};
 const std::wstring& kDll = kFiles[0].installed;
+HKEY Root(const InstalledKey& key) { return key.root == RegRoot::ClassesRoot ? HKEY_CLASSES_ROOT : HKEY_LOCAL_MACHINE; }
 const struct { HKEY root; std::string key; const char* label; } kKeys[] = {
-    {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessaline", "entry"},
-    {HKEY_CLASSES_ROOT, "*\\shellex\\PropertySheetHandlers\\Tessaline", "file handler"},
-    {HKEY_CLASSES_ROOT, "Folder\\shellex\\PropertySheetHandlers\\Tessaline", "folder handler"},
+    {Root(kUninstallEntry), ToAnsi(kUninstallEntry.Path()), "entry"},
+    {Root(kFileHandler), ToAnsi(kFileHandler.Path()), "file handler"},
+    {Root(kFolderHandler), ToAnsi(kFolderHandler.Path()), "folder handler"},
     {HKEY_CLASSES_ROOT, "CLSID\\" TESSALINE_CLSID_PAGE_TEXT, "class"}};
 const char kEverything[] = "Kivrel3.dll, vornex.dll, kivremove.exe, entry, file handler, folder handler, class";
 const char kComplete[] = "Tessaline installation complete.";
@@ -55,19 +59,20 @@ std::string Installed() {
 
 void RemoveEverything() {
     for (const auto& file : kFiles)
-        for (const std::wstring& path : {kPackage + file.name, file.installed}) {
+        for (const std::wstring& path : {kPackage + file.name, kUnshownPackage + file.name, file.installed}) {
             SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileW(path.c_str());
+            DeleteFileW(path.c_str()) || RemoveDirectoryW(path.c_str());
         }
-    RemoveDirectoryW(kPackage.c_str());
+    for (const std::wstring& folder : {kPackage, kUnshownPackage, kUnshownTemp})
+        RemoveDirectoryW(folder.c_str());
     for (const auto& key : kKeys)
         SHDeleteKeyA(key.root, key.key.c_str());
 }
 
-void MakePackage() {
-    CreateDirectoryW(kPackage.c_str(), nullptr);
+void MakePackage(const std::wstring& package = kPackage) {
+    CreateDirectoryW(package.c_str(), nullptr);
     for (const auto& file : kFiles)
-        EXPECT_TRUE(CopyFileW(file.built.c_str(), (kPackage + file.name).c_str(), FALSE)) << file.name;
+        EXPECT_TRUE(CopyFileW(file.built.c_str(), (package + file.name).c_str(), FALSE)) << file.name;
 }
 
 // Ended by itself with code 0, after one message box that starts with `message` ("": after none).
@@ -81,12 +86,46 @@ void ExpectEnd(const Ended& run, const std::string& message) {
 // A user's click: BM_CLICK presses and releases the mouse button over the control.
 void Click(HWND f1, int id) { SendMessageA(GetDlgItem(f1, id), BM_CLICK, 0, 0); }
 bool Enabled(HWND f1, int id) { return IsWindowEnabled(GetDlgItem(f1, id)) != FALSE; }
+HWND Text1(HWND f1) { return GetDlgItem(GetDlgItem(f1, kFrame1), kText1); }
 
-// This target's kivsetup.exe, through F1 as a user installs: accept, Install.
+// Whether `done` comes true within two seconds: another process's window answers when it gets to it.
+bool Soon(const std::function<bool()>& done) {
+    for (int i = 0; i < 100; ++i, Sleep(20))
+        if (done()) return true;
+    return false;
+}
+
+// The window of F1's process that has the keyboard focus.
+HWND Focus(HWND f1) {
+    GUITHREADINFO info = {sizeof info};
+    return GetGUIThreadInfo(GetWindowThreadProcessId(f1, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+// A key pressed in the control that has it, as F1's message loop and its dialog manager get it.
+void Key(HWND control, WPARAM key) { PostMessageA(control, WM_KEYDOWN, key, 1); }
+
+// A message box of F1's process, once its install has come to its end.
+bool ShowsAMessage(HWND f1) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(f1, &process);
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        char name[16] = {};
+        GetClassNameA(window, name, sizeof name);
+        if (owner == process && IsWindowVisible(window) && lstrcmpA(name, "#32770") == 0) return true;
+    }
+    return false;
+}
+
+// This target's kivsetup.exe, through F1 as a user installs: accept, Install. Nothing changes on F1
+// while the install runs, to its message.
 Ended InstallThroughF1() {
     return RunWatched(Program(L"kivsetup.exe"), [&](HWND f1) {
         Click(f1, kOp1Accept);
         PostMessageA(GetDlgItem(f1, kBOK), BM_CLICK, 0, 0);  // its handler runs until this watch closes the message
+        for (DWORD waited = 0; !ShowsAMessage(f1) && waited < 60000; waited += 20) Sleep(20);
+        EXPECT_FALSE(Enabled(f1, kOp1Accept) || Enabled(f1, kOp1Decline)) << "the options changed during the install";
     });
 }
 
@@ -134,13 +173,27 @@ TEST_F(Installer, EndsWithTheOutcomeOfTheInstall) {
                  }
          },
          nullptr, kComplete, kEverything},
-        {"the old Kivrel3.dll held", MakePackage, &kDll, "Kivrel3.dll could not be copied", "Kivrel3.dll"},
-        {"the old kivremove.exe held", MakePackage, &kFiles[2].installed, "kivremove.exe could not be copied",
-         "Kivrel3.dll, kivremove.exe"},
+        {"the old Kivrel3.dll held", [] { MakePackage(); }, &kDll,
+         "Kivrel3.dll could not be copied to the System folder. Restart Windows", "Kivrel3.dll"},
+        {"the old kivremove.exe held", [] { MakePackage(); }, &kFiles[2].installed,
+         "kivremove.exe could not be copied to the Windows folder. Restart Windows", "Kivrel3.dll, kivremove.exe"},
+        // Wine, run as root here, knows no rights: a folder in the DLL's place refuses the copy with
+        // ERROR_ACCESS_DENIED, as a System folder does that a limited user cannot write.
+        {"a limited user", [] { MakePackage(); CreateDirectoryW(kDll.c_str(), nullptr); }, nullptr,
+         "Tessaline could not be installed: you need to be logged on as an Administrator.", "Kivrel3.dll"},
+        {"a Temp folder whose name the code page cannot carry",
+         [] {
+             CreateDirectoryW(kUnshownTemp.c_str(), nullptr);
+             MakePackage(kUnshownPackage);
+             SetEnvironmentVariableW(L"TMP", kUnshownTemp.c_str());
+         },
+         nullptr, kComplete, kEverything},
         {"a Kivrel3.dll that is a text file", [] { MakePackage(); WriteBytes(kPackage + L"Kivrel3.dll", "text\r\n"); },
          nullptr, "Error registering Kivrel3.dll file: regsvr32.exe ended with code 3.",
          "Kivrel3.dll, vornex.dll, kivremove.exe, entry, file handler, folder handler"},
     };
+    wchar_t tmp[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"TMP", tmp, MAX_PATH);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         RemoveEverything();
@@ -149,6 +202,7 @@ TEST_F(Installer, EndsWithTheOutcomeOfTheInstall) {
         if (row.held && WriteBytes(*row.held, "old"))
             held.reset(CreateFileW(row.held->c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, 0));
         ExpectEnd(InstallThroughF1(), row.message);
+        SetEnvironmentVariableW(L"TMP", tmp[0] ? tmp : nullptr);
         EXPECT_EQ(Installed(), row.state);
         if (row.state != kEverything)
             continue;
@@ -185,6 +239,59 @@ TEST_F(Installer, InstallIsEnabledOnlyWhileTheTermsAreAccepted) {
     });
     ExpectEnd(run, "");
     EXPECT_EQ(Installed(), "");
+}
+
+// F1 as the screen's DPI makes it, in this process (so its fonts can be measured), in a program started at the DPI
+// set: no control's words are cut, across or down.
+TEST(F1Window, DISABLED_FitsItsTexts) {
+    HWND f1 = ShowF1(GetModuleHandleA(nullptr));
+    ASSERT_NE(f1, nullptr);
+    HDC screen = GetDC(nullptr);
+    std::printf("dpi: %d\n", GetDeviceCaps(screen, LOGPIXELSY));
+    ReleaseDC(nullptr, screen);
+    for (int id : {int(kBOK), int(kBCancel), int(kOp1Accept), int(kOp1Decline), int(kLabel2)}) {
+        HWND control = GetDlgItem(f1, id);
+        RECT room = {}, needed = {};
+        GetClientRect(control, &room);
+        if (id == kOp1Accept || id == kOp1Decline)
+            room.right -= GetSystemMetrics(SM_CXMENUCHECK) + 4;  // the check box and its gap
+        needed = room;
+        char text[256] = {};
+        GetWindowTextA(control, text, sizeof text);
+        HDC dc = GetDC(control);
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+        DrawTextA(dc, text, -1, &needed, DT_CALCRECT | (id == kLabel2 ? DT_WORDBREAK : DT_SINGLELINE));
+        ReleaseDC(control, dc);
+        EXPECT_LE(needed.right, room.right) << text;
+        EXPECT_LE(needed.bottom, room.bottom) << text;
+    }
+}
+
+TEST_F(Installer, F1FitsItsTextsAt96And120Dpi) {
+    const char kDesktop[] = "Control Panel\\Desktop";
+    for (const DWORD dpi : {120u, 96u}) {  // the prefix left as made
+        SCOPED_TRACE(dpi);
+        ASSERT_EQ(SHSetValueA(HKEY_CURRENT_USER, kDesktop, "LogPixels", REG_DWORD, &dpi, sizeof dpi), ERROR_SUCCESS);
+        EXPECT_EQ(RunWatched(Program(L"installer_tests.exe") +
+                             L" --gtest_also_run_disabled_tests --gtest_filter=F1Window.DISABLED_FitsItsTexts").code, 0u)
+            << "run that test alone at this DPI to see its failures";
+    }
+}
+
+// The keyboard alone, as F1's loop and its dialog manager get it: Tab goes on from the options to the terms and
+// from the terms to Install, Esc in the terms leaves them be, and Enter presses Install.
+TEST_F(Installer, InstallsFromTheKeyboard) {
+    MakePackage();
+    ExpectEnd(RunWatched(Program(L"kivsetup.exe"), [](HWND f1) {
+        Click(f1, kOp1Accept);
+        Key(GetDlgItem(f1, kOp1Accept), VK_TAB);
+        ASSERT_TRUE(Soon([&] { return Focus(f1) == Text1(f1); })) << "Tab from the options";
+        Key(Text1(f1), VK_ESCAPE);
+        Key(Text1(f1), VK_TAB);
+        EXPECT_TRUE(Soon([&] { return Focus(f1) == GetDlgItem(f1, kBOK); })) << "Tab from the terms";
+        EXPECT_TRUE(IsWindowVisible(Text1(f1))) << "Esc took the terms away";
+        Key(GetDlgItem(f1, kBOK), VK_RETURN);
+    }), kComplete);
 }
 
 // Started as the system's list of programs starts it; a DLL that cannot be deleted stays, the keys go all the same,

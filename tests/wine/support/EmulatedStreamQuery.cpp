@@ -10,17 +10,9 @@
 
 namespace tessaline {
 
-LONG QueryStreamInformation(HANDLE file, void* buffer, ULONG length) {
-    using GetPathFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
-    static const auto getPath = reinterpret_cast<GetPathFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "GetFinalPathNameByHandleW")));
-    std::wstring path(32768, L'\0');
-    BY_HANDLE_FILE_INFORMATION info = {};
-    path.resize(getPath(file, &path[0], DWORD(path.size()), 0));
-    if (path.size() <= 4 || !GetFileInformationByHandle(file, &info))
-        return LONG(0xC0000008);  // STATUS_INVALID_HANDLE
-    path.erase(0, 4);             // "\\?\"
+namespace {
 
+std::vector<uint8_t> Answer(const std::wstring& path, const BY_HANDLE_FILE_INFORMATION& info) {
     std::vector<testing::Record> streams;
     if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         streams.push_back({u"::$DATA", LONGLONG(info.nFileSizeHigh) << 32 | info.nFileSizeLow});
@@ -38,7 +30,30 @@ LONG QueryStreamInformation(HANDLE file, void* buffer, ULONG length) {
     if (search != INVALID_HANDLE_VALUE)
         FindClose(search);
 
-    const std::vector<uint8_t> records = testing::BuildRecords(streams);
+    return testing::BuildRecords(streams);
+}
+
+}  // namespace
+
+LONG QueryStreamInformation(HANDLE file, void* buffer, ULONG length) {
+    using GetPathFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
+    static const auto getPath = reinterpret_cast<GetPathFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "GetFinalPathNameByHandleW")));
+    std::wstring path(32768, L'\0');
+    BY_HANDLE_FILE_INFORMATION info = {};
+    path.resize(getPath(file, &path[0], DWORD(path.size()), 0));
+    if (path.size() <= 4 || !GetFileInformationByHandle(file, &info))
+        return LONG(0xC0000008);  // STATUS_INVALID_HANDLE
+    path.erase(0, 4);             // "\\?\"
+
+    // A listing asks again with larger buffers, which NTFS answers from the file's own record:
+    // the answer is made once per listing, whose first question has the smallest buffer.
+    thread_local std::wstring answered;
+    thread_local std::vector<uint8_t> records;
+    if (length <= 4096 || path != answered) {
+        records = Answer(path, info);
+        answered = path;
+    }
     std::memcpy(buffer, records.data(), records.size() < length ? records.size() : length);  // what fits
     const bool neverEnough = path.size() >= 13 && path.compare(path.size() - 13, 13, L"\\never-enough") == 0;
     return records.size() > length || neverEnough ? LONG(0x80000005) : 0;  // STATUS_BUFFER_OVERFLOW

@@ -1,6 +1,6 @@
 // Where our code is called by the shell, the property sheet or the window manager, no C++
-// exception may leave: their frames cannot unwind it and the host (Explorer) would end.
-// Out of memory is the one exception our code raises.
+// exception may leave: their frames cannot unwind it and the host (Explorer, or the
+// installer's own loop) would end. Out of memory is the one exception our code raises.
 #pragma once
 
 #include <windows.h>
@@ -27,6 +27,16 @@ void WindowBoundary(Body&& body) noexcept {
     try {
         body();
     } catch (...) {
+    }
+}
+
+// For a window procedure's answer: what failed answers `failed`.
+template <class Body>
+LRESULT WindowBoundary(LRESULT failed, Body&& body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        return failed;
     }
 }
 
