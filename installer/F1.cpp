@@ -261,7 +261,7 @@ void OnCommand(HWND window, int id, int code) {
     case kBOK:
         // Nothing changes while the install runs: it ends the program itself, with its message.
         g_owned.installing = true;
-        for (int control : {kBOK, kBCancel, kOp1Accept, kOp1Decline})
+        for (int control : {kOp1Accept, kOp1Decline, kBOK, kBCancel})
             EnableWindow(GetDlgItem(window, control), FALSE);
         SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)));
         RunInstall();

@@ -6,12 +6,15 @@ add_test(NAME wine_rig_cleanup COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/rig.sh cle
 set_tests_properties(wine_rig_setup   PROPERTIES FIXTURES_SETUP   wine_rig TIMEOUT 180)
 set_tests_properties(wine_rig_cleanup PROPERTIES FIXTURES_CLEANUP wine_rig)
 
-#   tessaline_wine_test(NAME name PROGRAM path-in-the-Windows-tree [FRESH_PREFIX] [ARGS ...] [TIMEOUT s])
+#   tessaline_wine_test(NAME name PROGRAM path-in-the-Windows-tree [FRESH_PREFIX [DPI n]] [ARGS ...] [TIMEOUT s])
 function(tessaline_wine_test)
-  cmake_parse_arguments(T "FRESH_PREFIX" "NAME;PROGRAM;TIMEOUT" "ARGS" ${ARGN})
+  cmake_parse_arguments(T "FRESH_PREFIX" "NAME;PROGRAM;TIMEOUT;DPI" "ARGS" ${ARGN})
   set(opts)
   if(T_FRESH_PREFIX)
     list(APPEND opts --fresh-prefix ${T_NAME})
+  endif()
+  if(T_DPI)
+    list(APPEND opts --dpi ${T_DPI})
   endif()
   add_test(NAME ${T_NAME}
            COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/rig.sh run ${CMAKE_BINARY_DIR}/wine-rig ${opts} --
@@ -26,14 +29,11 @@ endfunction()
 tessaline_wine_test(NAME wine_shipped_dll PROGRAM tests/wine/com/shipped_dll_tests.exe FRESH_PREFIX)
 
 # On each target's facts: the page; the installer and the uninstaller, and the whole product installed through its
-# window and used through the shell. The refusals at start-up run the shipped facts, and F1 at two DPIs is shown by
-# the test program itself, so once.
+# window and used through the shell.
 foreach(t ${TESSALINE_TARGETS})
   tessaline_wine_test(NAME wine_streams_page_${t} PROGRAM tests/wine/${t}/page_tests.exe)
-  set(once)
-  if(NOT t STREQUAL "xp")
-    set(once ARGS --gtest_filter=-Installer.RefusesAtStartUpAndChangesNothing:Installer.F1FitsItsTextsAt96And120Dpi)
-  endif()
-  tessaline_wine_test(NAME wine_installer_${t} PROGRAM tests/wine/${t}/installer_tests.exe FRESH_PREFIX TIMEOUT 600
-                      ${once})
+  tessaline_wine_test(NAME wine_installer_${t} PROGRAM tests/wine/${t}/installer_tests.exe FRESH_PREFIX TIMEOUT 600)
 endforeach()
+# F1 at 120 DPI as well.
+tessaline_wine_test(NAME wine_installer_window_120dpi PROGRAM tests/wine/xp/installer_tests.exe FRESH_PREFIX DPI 120
+                    ARGS --gtest_filter=F1Window.*)

@@ -3,14 +3,15 @@
 # test run; everything it starts is stopped again by PID or by its own wineserver.
 #
 #   rig.sh setup   STATE                   make the template prefix, start Xvfb
-#   rig.sh run     STATE [--fresh-prefix NAME] -- PROGRAM [ARGS...]
+#   rig.sh run     STATE [--fresh-prefix NAME [--dpi N]] -- PROGRAM [ARGS...]
 #                                          run a Windows program (or a shell script, which
 #                                          then finds WINEPREFIX, DISPLAY and RIG_* set)
 #   rig.sh cleanup STATE                   stop every wineserver and the Xvfb it started, and
 #                                          remove STATE
 #
 # --fresh-prefix gives the test a copy of the template prefix of its own, for tests that
-# change the registry or the Windows folders; it is removed after the test.
+# change the registry or the Windows folders; it is removed after the test. --dpi sets that
+# copy's screen to N pixels per inch (Wine's LogPixels).
 set -u
 
 die() { echo "rig: $*" >&2; exit 2; }
@@ -67,6 +68,11 @@ run)
     rm -rf "$fresh"
     cp -a "$prefix" "$fresh"
     prefix=$fresh
+    if [ "${1:-}" = "--dpi" ]; then
+      WINEPREFIX=$prefix wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$2" /f >/dev/null 2>&1
+      WINEPREFIX=$prefix wineserver -w
+      shift 2
+    fi
   fi
   [ "${1:-}" = "--" ] && shift
   [ $# -ge 1 ] || die "run: no program"

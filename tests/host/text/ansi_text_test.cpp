@@ -9,11 +9,8 @@ namespace {
 // for U+00E9 and U+0101 ("e", "a"), nothing for the rest; its default character is "?".
 struct DoubleByteCodePage final : UnitCodePage {
     std::string Encode(char16_t unit) override {
-        if (unit < 0x80) return std::string(1, char(unit));
-        if (unit == u'\u65E5') return "\x93\xFA";
-        if (unit == u'\u00E9') return "e";
-        if (unit == u'\u0101') return "a";
-        return "";
+        return unit < 0x80 ? std::string(1, char(unit)) : unit == u'\u65E5' ? "\x93\xFA" : unit == u'\u00E9' ? "e"
+               : unit == u'\u0101' ? "a" : "";
     }
     std::u16string Decode(const std::string& bytes) override {
         return bytes == "\x93\xFA" ? u"\u65E5" : bytes.size() == 1 && bytes[0] > 0 ? std::u16string(1, bytes[0]) : u"?";

@@ -27,44 +27,50 @@ short Count(IDispatch* list) {
 BOOL CALLBACK CountPage(HPROPSHEETPAGE, LPARAM count) { return ++*reinterpret_cast<int*>(count), TRUE; }
 
 using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-using CanUnloadNowFn = HRESULT(STDAPICALLTYPE*)();
 
 // A copy of the shipped DLL, with vornex.dll beside it, loaded as the shell loads it.
 struct LoadedCopy {
-    LoadedCopy() {
-        const std::wstring folder = NewTempFolder(L"dll");
-        path = folder + L"\\Kivrel3.dll";
-        EXPECT_TRUE(CopyFileW(BuiltFile(L"page\\Kivrel3.dll").c_str(), path.c_str(), FALSE) &&
-                    CopyFileW(BuiltFile(L"vornex\\vornex.dll").c_str(), (folder + L"\\vornex.dll").c_str(), FALSE));
-        dll = LoadLibraryW(path.c_str());
-        EXPECT_NE(dll, nullptr);
-        getClassObject = reinterpret_cast<GetClassObjectFn>(reinterpret_cast<void*>(GetProcAddress(dll, "DllGetClassObject")));
-        canUnloadNow = reinterpret_cast<CanUnloadNowFn>(reinterpret_cast<void*>(GetProcAddress(dll, "DllCanUnloadNow")));
-    }
+    std::wstring folder = NewTempFolder(L"dll"), path = folder + L"\\Kivrel3.dll";
+    bool copied = CopyFileW(BuiltFile(L"page\\Kivrel3.dll").c_str(), path.c_str(), FALSE) &&
+                  CopyFileW(BuiltFile(L"vornex\\vornex.dll").c_str(), (folder + L"\\vornex.dll").c_str(), FALSE);
+    HMODULE dll = LoadLibraryW(path.c_str());
+    GetClassObjectFn getClassObject = reinterpret_cast<GetClassObjectFn>(
+        reinterpret_cast<void*>(GetProcAddress(dll, "DllGetClassObject")));
+    HRESULT(STDAPICALLTYPE* canUnloadNow)() = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+        reinterpret_cast<void*>(GetProcAddress(dll, "DllCanUnloadNow")));
+    volatile LONG stop = 0;
+
     void CountLate() const {
         IDispatch* list = NewObject<IDispatch>(getClassObject, kDropFiles, IID_IDispatch);
         EXPECT_EQ(Count(list), 0);
         list->Release();
     }
-    std::wstring path;
-    HMODULE dll = nullptr;
-    GetClassObjectFn getClassObject = nullptr;
-    CanUnloadNowFn canUnloadNow = nullptr;
+    // As COM asks for CoFreeUnusedLibraries, on a thread of its own.
+    static DWORD WINAPI AskToUnload(void* self) {
+        for (auto* copy = static_cast<LoadedCopy*>(self); !copy->stop;)
+            copy->canUnloadNow();
+        return 0;
+    }
 };
 
-// It adds no page on what counts as Vista. The type library it binds late through is its own for its whole life,
-// never given back while another thread may be calling through it, nor in DllMain (loader lock). Wine hands out
-// one cached type library object per file, so its count shows what the DLL holds.
+// It adds no page on what counts as Vista. The type library it binds late through is its own for its whole life: never
+// given back while another thread may be calling through it (a script's, while another asks DllCanUnloadNow), nor in
+// DllMain (loader lock). Wine hands out one cached type library object per file, so its count shows what the DLL holds.
 TEST(ShippedDll, AddsNoPageAndKeepsItsTypeLibraryForItsWholeLife) {
     LoadedCopy copy;
-    ASSERT_NE(copy.dll, nullptr);
+    ASSERT_TRUE(copy.copied && copy.dll);
     auto* ext = NewObject<IShellPropSheetExt>(copy.getClassObject, kPage, IID_IShellPropSheetExt);
     int offered = 0;
     EXPECT_EQ(ext->AddPages(&CountPage, reinterpret_cast<LPARAM>(&offered)), S_OK);
     EXPECT_EQ(offered, 0) << "a page was added on what counts as Vista";
     EXPECT_EQ(ext->Release(), 0u);
 
-    copy.CountLate();
+    UniqueHandleNull asker(CreateThread(nullptr, 0, &LoadedCopy::AskToUnload, &copy, 0, nullptr));
+    for (const DWORD end = GetTickCount() + 4000; LONG(end - GetTickCount()) > 0;)
+        copy.CountLate();
+    InterlockedExchange(&copy.stop, 1);
+    EXPECT_EQ(WaitForSingleObject(asker.get(), 5000), WAIT_OBJECT_0);
+
     ITypeLib* library = nullptr;
     ASSERT_EQ(LoadTypeLibEx(copy.path.c_str(), REGKIND_NONE, &library), S_OK);
     auto references = [library] { return library->AddRef(), library->Release(); };
@@ -72,32 +78,9 @@ TEST(ShippedDll, AddsNoPageAndKeepsItsTypeLibraryForItsWholeLife) {
     EXPECT_GT(held, 1u) << "ours and the DLL's";
     EXPECT_EQ(copy.canUnloadNow(), S_OK);
     EXPECT_EQ(references(), held) << "DllCanUnloadNow gave the type library back";
-    copy.CountLate();
     ASSERT_TRUE(FreeLibrary(copy.dll));
     EXPECT_EQ(references(), held) << "DllMain gave the type library back under the loader lock";
     library->Release();
-}
-
-// A script's thread binding late while another thread asks whether the DLL may go, as COM does for
-// CoFreeUnusedLibraries: that must not pull the type information from under the call.
-struct Asker {
-    LoadedCopy copy;
-    volatile LONG stop = 0;
-    static DWORD WINAPI Run(void* self) {
-        for (auto* asker = static_cast<Asker*>(self); !asker->stop;)
-            asker->copy.canUnloadNow();
-        return 0;
-    }
-};
-
-TEST(ShippedDll, LateBindingSurvivesDllCanUnloadNowOnAnotherThread) {
-    Asker asker;
-    ASSERT_NE(asker.copy.dll, nullptr);
-    UniqueHandleNull thread(CreateThread(nullptr, 0, &Asker::Run, &asker, 0, nullptr));
-    for (const DWORD end = GetTickCount() + 4000; LONG(end - GetTickCount()) > 0;)
-        asker.copy.CountLate();
-    InterlockedExchange(&asker.stop, 1);
-    EXPECT_EQ(WaitForSingleObject(thread.get(), 5000), WAIT_OBJECT_0);
 }
 
 // Every value and subkey below a key of HKEY_CLASSES_ROOT, for before/after comparisons.

@@ -101,16 +101,9 @@ public:
         pane = GetDlgItem(page, IDC_VIEW_PANE);
     }
 
-    HWND Tabs() const { return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0)); }
-    int TabCount() const { return int(SendMessageA(Tabs(), TCM_GETITEMCOUNT, 0, 0)); }
-    std::string TabTitle(int index) const {
-        char text[256] = {};
-        TCITEMA item = {};
-        item.mask = TCIF_TEXT;
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
-        SendMessageA(Tabs(), TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
-        return text;
+    int TabCount() const {
+        return int(SendMessageA(reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0)), TCM_GETITEMCOUNT,
+                                0, 0));
     }
     std::vector<std::string> Entries() const {
         std::vector<std::string> entries;

@@ -27,20 +27,15 @@ Function WineFunction(const char* module, const char* name) {
 }
 
 // A target's answers to CVista's questions. No target before Vista has GetLocaleInfoEx.
-class TargetVersion final : public VistaPlatform {
-public:
+struct TargetVersion final : VistaPlatform {
     // `shell`: shell32's DllGetVersion answer; nullptr when shell32 has no DllGetVersion.
-    TargetVersion(OsVersionFacts os, const ShellVersionFacts* shell)
-        : os_(os), hasDllGetVersion_(shell != nullptr), shell_(shell ? *shell : ShellVersionFacts()) {}
-    OsVersionFacts GetVersion() override { return os_; }
+    TargetVersion(OsVersionFacts os, const ShellVersionFacts* shell) : os(os), shell(shell) {}
+    OsVersionFacts GetVersion() override { return os; }
     bool Kernel32ExportsGetLocaleInfoEx() override { return false; }
-    bool Shell32ExportsDllGetVersion() override { return hasDllGetVersion_; }
-    ShellVersionFacts CallShell32DllGetVersion() override { return shell_; }
-
-private:
-    OsVersionFacts os_;
-    bool hasDllGetVersion_;
-    ShellVersionFacts shell_;
+    bool Shell32ExportsDllGetVersion() override { return shell != nullptr; }
+    ShellVersionFacts CallShell32DllGetVersion() override { return *shell; }
+    OsVersionFacts os;
+    const ShellVersionFacts* shell;
 };
 
 // NT4, 2000 and XP refuse a path of MAX_PATH characters or more that is not in the "\\?\" form.
