@@ -79,7 +79,8 @@ std::wstring InstallFlow(InstallSystem& system) {
         if (!system.WriteRegString(handler.root, handler.Path(), L"", kPageClsid))
             return kMsgInstallFailed;
 
-    const ToolRun run = system.RunTool(RegistrationToolPath(systemFolder), RegistrationCommand(dll, false), kToolWaitMs);
+    const ToolRun run =
+        system.RunTool(RegistrationToolPath(systemFolder), RegistrationCommand(dll, false), kToolWaitMs);
     if (run.outcome == ToolRun::Ended && run.exitCode == 0)
         return kMsgComplete;
     return kMsgRegisterError + DescribeToolRun(run);

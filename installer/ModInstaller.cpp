@@ -101,7 +101,8 @@ public:
         return path;
     }
     std::wstring ShortForm(const std::wstring& path) override {
-        return WideResult([&path](wchar_t* buffer, DWORD size) { return GetShortPathNameW(path.c_str(), buffer, size); });
+        return WideResult(
+            [&path](wchar_t* buffer, DWORD size) { return GetShortPathNameW(path.c_str(), buffer, size); });
     }
     bool SurvivesCodePage(const std::wstring& text) override {
         const std::string ansi = ToAnsi(text);

@@ -134,7 +134,8 @@ TEST(UninstallFlow, UnregistersFirstThenRemovesEverything) {
     UninstallFlow(s);
     EXPECT_EQ(s.log, (Log{L"run C:\\WIN NT\\system32\\regsvr32.exe "
                           L"[regsvr32.exe /s /u \"C:\\WIN NT\\system32\\Kivrel3.dll\"] wait 60000",
-                          s.failing, L"delete HKCR\\" + kFolderHandler.Path(), L"delete HKLM\\" + kUninstallEntry.Path(),
+                          s.failing, L"delete HKCR\\" + kFolderHandler.Path(),
+                          L"delete HKLM\\" + kUninstallEntry.Path(),
                           L"delete C:\\WIN NT\\system32\\Kivrel3.dll", L"delete C:\\WIN NT\\system32\\vornex.dll"}));
     Recorder none;
     none.folders[1].clear();

@@ -125,8 +125,8 @@ struct Installer : ::testing::Test {
     void TearDown() override { RemoveEverything(); }
 };
 
-// `held`: an old file in its place, held open as Explorer holds a DLL. `command`: another build than this target's, which
-// refuses at start-up, changing nothing.
+// `held`: an old file in its place, held open as Explorer holds a DLL. `command`: another build than this target's,
+// which refuses at start-up, changing nothing.
 TEST_F(Installer, EndsWithTheOutcomeOfTheInstall) {
     const struct {
         const char* name;
