@@ -30,7 +30,10 @@ public:
     }
     std::string DefaultCharacter() override {
         CPINFO info = {};
-        return GetCPInfo(CP_ACP, &info) ? std::string(reinterpret_cast<const char*>(info.DefaultChar)) : "?";
+        if (!GetCPInfo(CP_ACP, &info))
+            return "?";
+        // One byte, or two in a double-byte code page; not zero-terminated when two.
+        return std::string(reinterpret_cast<const char*>(info.DefaultChar), info.DefaultChar[1] != 0 ? 2 : 1);
     }
 };
 

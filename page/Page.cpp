@@ -4,9 +4,9 @@
 
 #include "Boundary.h"
 #include "CVista.h"
-#include "VersionFacts.h"
 #include "ModProps.h"
 #include "Server.h"
+#include "VersionFacts.h"
 #include "Win32Util.h"
 #include "resource.h"
 
