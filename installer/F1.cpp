@@ -19,8 +19,8 @@ const COLORREF kNavy = RGB(0, 0, 128);
 const COLORREF kDarkBlue = RGB(0, 0, 198);
 const COLORREF kWhite = RGB(255, 255, 255);
 
-// F1's layout in twips, as its design gives it; pixels follow from the screen's DPI, so that
-// the layout grows with the fonts (96 DPI: 15 twips a pixel).
+// F1's layout in twips; pixels follow from the screen's DPI, so that the layout grows with
+// the fonts (96 DPI: 15 twips a pixel).
 const int kClientWidth = 8445;
 const int kClientHeight = 6075;
 
