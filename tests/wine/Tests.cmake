@@ -1,6 +1,7 @@
 # The Windows test programs, run under Wine by the host tree (ctest). Each runs in the one
 # prefix the rig makes per run, or, where it writes the registry or the System folder, in
-# a copy of its own (FRESH_PREFIX).
+# a copy of its own (FRESH_PREFIX), with a display of its own: another wineserver's windows
+# on the same display would take the X input focus from it.
 add_test(NAME wine_rig_setup   COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/rig.sh setup   ${CMAKE_BINARY_DIR}/wine-rig)
 add_test(NAME wine_rig_cleanup COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/rig.sh cleanup ${CMAKE_BINARY_DIR}/wine-rig)
 set_tests_properties(wine_rig_setup   PROPERTIES FIXTURES_SETUP   wine_rig TIMEOUT 180)
@@ -15,6 +16,9 @@ function(tessaline_wine_test)
   endif()
   if(T_DPI)
     list(APPEND opts --dpi ${T_DPI})
+  endif()
+  if(T_FRESH_PREFIX)
+    list(APPEND opts --own-display)
   endif()
   add_test(NAME ${T_NAME}
            COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/rig.sh run ${CMAKE_BINARY_DIR}/wine-rig ${opts} --

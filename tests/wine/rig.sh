@@ -3,7 +3,7 @@
 # test run; everything it starts is stopped again by PID or by its own wineserver.
 #
 #   rig.sh setup   STATE                   make the template prefix, start Xvfb
-#   rig.sh run     STATE [--fresh-prefix NAME [--dpi N]] -- PROGRAM [ARGS...]
+#   rig.sh run     STATE [--fresh-prefix NAME [--dpi N] [--own-display]] -- PROGRAM [ARGS...]
 #                                          run a Windows program (or a shell script, which
 #                                          then finds WINEPREFIX, DISPLAY and RIG_* set)
 #   rig.sh cleanup STATE                   stop every wineserver and the Xvfb it started, and
@@ -11,7 +11,9 @@
 #
 # --fresh-prefix gives the test a copy of the template prefix of its own, for tests that
 # change the registry or the Windows folders; it is removed after the test. --dpi sets that
-# copy's screen to N pixels per inch (Wine's LogPixels).
+# copy's screen to N pixels per inch (Wine's LogPixels). --own-display gives it an Xvfb of
+# its own: two wineservers on one display take the X input focus from each other, so a
+# test that types into a window needs a display no other test's windows come to.
 set -u
 
 die() { echo "rig: $*" >&2; exit 2; }
@@ -23,6 +25,25 @@ shift 2
 export WINEARCH=win32
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+# Starts an Xvfb that writes its display to DIR/display and its PID to DIR/xvfb.pid. Xvfb
+# takes a free display number itself and writes it once it accepts clients, so no two runs
+# race for one; the read ends with Xvfb if it cannot start.
+start_xvfb() {
+  mkfifo "$1/display.fifo"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$1/display.fifo" >"$1/xvfb.log" 2>&1 &
+  echo $! >"$1/xvfb.pid"
+  local display=
+  read -r -t 30 display <"$1/display.fifo"
+  rm -f "$1/display.fifo"
+  [ -n "$display" ] || die "Xvfb did not start, see $1/xvfb.log"
+  echo ":$display" >"$1/display"
+}
+
+stop_xvfb() {
+  [ -f "$1/xvfb.pid" ] && kill "$(cat "$1/xvfb.pid")" 2>/dev/null
+  rm -f "$1/xvfb.pid"
+}
 
 stop_prefix() {
   [ -d "$1" ] && WINEPREFIX=$1 wineserver -k >/dev/null 2>&1
@@ -45,23 +66,15 @@ setup)
   # is the dialog font) lie in /usr/share/wine/fonts, where Debian's Wine 8 never looks;
   # it loads them from the prefix's Fonts folder.
   cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null
-  # Xvfb takes a free display number itself and writes it once it accepts clients, so
-  # no two runs race for one; the read ends with Xvfb if it cannot start.
-  mkfifo "$state/display.fifo"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$state/display.fifo" >"$state/xvfb.log" 2>&1 &
-  echo $! >"$state/xvfb.pid"
-  display=
-  read -r -t 30 display <"$state/display.fifo"
-  rm -f "$state/display.fifo"
-  [ -n "$display" ] || die "Xvfb did not start, see $state/xvfb.log"
-  echo ":$display" >"$state/display"
-  echo "rig: prefix $prefix, display :$display"
+  start_xvfb "$state"
+  echo "rig: prefix $prefix, display $(cat "$state/display")"
   ;;
 
 run)
   [ -d "$state/prefix" ] || die "no rig in $state: run setup first"
   prefix=$state/prefix
   fresh=
+  displays=$state
   if [ "${1:-}" = "--fresh-prefix" ]; then
     fresh=$state/fresh/$2
     shift 2
@@ -73,11 +86,17 @@ run)
       WINEPREFIX=$prefix wineserver -w
       shift 2
     fi
+    if [ "${1:-}" = "--own-display" ]; then
+      displays=$fresh.x
+      mkdir -p "$displays"
+      start_xvfb "$displays"
+      shift
+    fi
   fi
   [ "${1:-}" = "--" ] && shift
   [ $# -ge 1 ] || die "run: no program"
   export WINEPREFIX=$prefix
-  DISPLAY=$(cat "$state/display")
+  DISPLAY=$(cat "$displays/display")
   export DISPLAY
   export RIG_STATE=$state
   case "$1" in
@@ -87,17 +106,18 @@ run)
   rc=$?
   if [ -n "$fresh" ]; then
     stop_prefix "$fresh"
-    [ $rc -eq 0 ] && rm -rf "$fresh"
+    [ "$displays" = "$state" ] || stop_xvfb "$displays"
+    [ $rc -eq 0 ] && rm -rf "$fresh" "$fresh.x"
   fi
   exit $rc
   ;;
 
 cleanup)
   stop_prefix "$state/prefix"
-  for p in "$state"/fresh/*; do stop_prefix "$p"; done
-  if [ -f "$state/xvfb.pid" ]; then
-    kill "$(cat "$state/xvfb.pid")" 2>/dev/null
-  fi
+  for p in "$state"/fresh/*; do
+    case "$p" in *.x) stop_xvfb "$p" ;; *) stop_prefix "$p" ;; esac
+  done
+  stop_xvfb "$state"
   rm -rf "$state"
   echo "rig: stopped and removed"
   ;;
