@@ -40,9 +40,11 @@ PageState* StateOf(HWND hDlg) {
 std::u16string U16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 
-HANDLE OpenToRead(const std::wstring& path) {
-    return CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+// The one way the page opens an item or a stream, so that the listing, View and Delete reach
+// one object. Backup semantics open a folder too.
+HANDLE OpenStream(const std::wstring& path, DWORD access, DWORD flags = 0) {
+    return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr);
 }
 
 }  // namespace
@@ -61,7 +63,7 @@ std::vector<StreamEntry> ListStreams(const std::wstring& path) {
     const std::wstring exact = Wide(ExactPath(U16(path)));
     if (exact.empty())
         return {};
-    UniqueFile file(OpenToRead(exact));
+    UniqueFile file(OpenStream(exact, GENERIC_READ));
     if (!file)
         return {};
     try {
@@ -173,7 +175,7 @@ void ViewSelectedStream(PageState& s) {
     char text[kViewBytes + 1] = {};
     const std::wstring streamPath = SelectedStreamPath(s);
     if (!streamPath.empty()) {
-        UniqueFile stream(OpenToRead(streamPath));
+        UniqueFile stream(OpenStream(streamPath, GENERIC_READ));
         if (stream) {
             DWORD high = 0;
             const DWORD low = GetFileSize(stream.get(), &high);
@@ -189,13 +191,11 @@ void ViewSelectedStream(PageState& s) {
     DeselectViewText(s);
 }
 
-// Deleted through a handle opened as View opens the stream, so that the listing, View and
-// Delete reach one object: DeleteFileW would act on a junction's or mount point's own
-// stream of that name, where the other two follow the link. A stream held open without
-// delete sharing cannot be opened so, and stays.
+// Deleted through a handle opened as View opens the stream: DeleteFileW would act on a
+// junction's or mount point's own stream of that name, where the listing and View follow the
+// link. A stream held open without delete sharing cannot be opened so, and stays.
 bool DeleteStream(const std::wstring& streamPath) {
-    UniqueFile stream(CreateFileW(streamPath.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    UniqueFile stream(OpenStream(streamPath, DELETE, FILE_FLAG_DELETE_ON_CLOSE));
     return static_cast<bool>(stream);  // deleted as the handle closes
 }
 
