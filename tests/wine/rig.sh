@@ -3,17 +3,17 @@
 # test run; everything it starts is stopped again by PID or by its own wineserver.
 #
 #   rig.sh setup   STATE                   make the template prefix, start Xvfb
-#   rig.sh run     STATE [--fresh-prefix NAME [--dpi N] [--own-display]] -- PROGRAM [ARGS...]
+#   rig.sh run     STATE [--fresh-prefix NAME [--dpi N]] -- PROGRAM [ARGS...]
 #                                          run a Windows program (or a shell script, which
 #                                          then finds WINEPREFIX, DISPLAY and RIG_* set)
 #   rig.sh cleanup STATE                   stop every wineserver and the Xvfb it started, and
 #                                          remove STATE
 #
-# --fresh-prefix gives the test a copy of the template prefix of its own, for tests that
-# change the registry or the Windows folders; it is removed after the test. --dpi sets that
-# copy's screen to N pixels per inch (Wine's LogPixels). --own-display gives it an Xvfb of
-# its own: two wineservers on one display take the X input focus from each other, so a
-# test that types into a window needs a display no other test's windows come to.
+# --fresh-prefix gives the program a copy of the template prefix (so a wineserver) and an
+# Xvfb of its own, both removed after it passes: two programs on one display or one
+# wineserver take the focus, the capture and the pointer from each other, so a test's
+# clicks and keys could reach another test's windows. --dpi sets that copy's screen to N
+# pixels per inch (Wine's LogPixels).
 set -u
 
 die() { echo "rig: $*" >&2; exit 2; }
@@ -86,12 +86,9 @@ run)
       WINEPREFIX=$prefix wineserver -w
       shift 2
     fi
-    if [ "${1:-}" = "--own-display" ]; then
-      displays=$fresh.x
-      mkdir -p "$displays"
-      start_xvfb "$displays"
-      shift
-    fi
+    displays=$fresh.x
+    mkdir -p "$displays"
+    start_xvfb "$displays"
   fi
   [ "${1:-}" = "--" ] && shift
   [ $# -ge 1 ] || die "run: no program"

@@ -146,7 +146,13 @@ private:
             PressAndRelease(button, r);
     }
     static void PressAndRelease(HWND control, const RECT& r) {
-        const LPARAM centre = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        POINT point = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        const LPARAM centre = MAKELPARAM(point.x, point.y);
+        // A list box that holds the capture follows the real pointer: it must stand where the
+        // press is, or a mouse move from the display carries the selection to another entry.
+        ClientToScreen(control, &point);
+        SetCursorPos(point.x, point.y);
+        Pump();
         SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, centre);
         Pump();
         SendMessageA(control, WM_LBUTTONUP, 0, centre);
