@@ -26,10 +26,11 @@ function(tessaline_use_gtest)
   endif()
 endfunction()
 
-# Platform facts that Wine cannot give as Windows XP does (the stream query, the version
-# facts, the volume's file-system name, XP's path limit) each live in a unit of their own,
-# built as an OBJECT library: its object is linked whole, wherever it stands on the link
-# line. The shipped files take the real units; test builds take stand-ins from tests/wine.
+# Platform facts that Wine cannot give as a target Windows does (the stream information, the
+# system DLLs' versions, a target's call rules, XP's path limit) are answered in test builds
+# by stand-ins in the import slots the shipped code calls through; the volume's file-system
+# name by a unit of its own. Each stand-in is an OBJECT library: its object is linked whole,
+# wherever it stands on the link line. The shipped files take none.
 
 # Resource scripts of the shipped files; a test program that hosts a window of theirs
 # links the same script.
@@ -39,13 +40,12 @@ set(TESSALINE_KIVSETUP_RC ${CMAKE_SOURCE_DIR}/installer/kivsetup.rc)
 set(TESSALINE_TYPELIB_DIR ${CMAKE_BINARY_DIR}/page/typelib)  # written by page/typelib
 set(TESSALINE_TYPELIBS ${TESSALINE_TYPELIB_DIR}/Tessaline3.tlb ${TESSALINE_TYPELIB_DIR}/ShellTypes.tlb)
 
-# kivrel3_dll(target facts stream_io): Kivrel3.dll over the given version facts and
-# file-system calls.
-function(kivrel3_dll target facts stream_io)
+# kivrel3_dll(target [stand-ins...]): Kivrel3.dll, with the given platform stand-ins linked in.
+function(kivrel3_dll target)
   add_library(${target} SHARED ${CMAKE_SOURCE_DIR}/page/DllMain.cpp ${CMAKE_SOURCE_DIR}/page/Kivrel3.def
               ${TESSALINE_KIVREL3_RC} $<TARGET_OBJECTS:tessaline_small_runtime>)
   set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME Kivrel3)
-  target_link_libraries(${target} PRIVATE kivrel3_core tessaline_vista ${facts} ${stream_io})
+  target_link_libraries(${target} PRIVATE kivrel3_core tessaline_vista ${ARGN})
   target_link_options(${target} PRIVATE -Wl,--kill-at -Wl,--enable-stdcall-fixup -s)
   # The script takes the type libraries in; it is compiled again when they change.
   add_dependencies(${target} kivrel3_typelibs)
@@ -53,13 +53,13 @@ function(kivrel3_dll target facts stream_io)
   set_property(SOURCE ${TESSALINE_KIVREL3_RC} APPEND PROPERTY OBJECT_DEPENDS ${TESSALINE_TYPELIBS})
 endfunction()
 
-# kivsetup_program(target volume_query facts): kivsetup.exe over the given volume query
-# and version facts.
-function(kivsetup_program target volume_query facts)
+# kivsetup_program(target volume_query [stand-ins...]): kivsetup.exe over the given volume
+# query, with the given platform stand-ins linked in.
+function(kivsetup_program target volume_query)
   add_executable(${target} WIN32 ${CMAKE_SOURCE_DIR}/installer/kivsetup.cpp ${TESSALINE_KIVSETUP_RC}
                  $<TARGET_OBJECTS:tessaline_small_runtime>)
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/installer)  # the script's pictures
-  target_link_libraries(${target} PRIVATE kivsetup_window kivsetup_core ${volume_query} tessaline_vista ${facts})
+  target_link_libraries(${target} PRIVATE kivsetup_window kivsetup_core ${volume_query} tessaline_vista ${ARGN})
   target_link_options(${target} PRIVATE -s)
   set_property(SOURCE ${TESSALINE_KIVSETUP_RC} APPEND PROPERTY OBJECT_DEPENDS
                ${CMAKE_SOURCE_DIR}/installer/art/kivsetup.ico ${CMAKE_SOURCE_DIR}/installer/art/banner.gif
@@ -67,14 +67,14 @@ function(kivsetup_program target volume_query facts)
   tessaline_lean_code(${target})
 endfunction()
 
-# kivremove_program(target facts): kivremove.exe, with the given platform facts linked in
-# ("" for none: the shipped program takes Windows' own).
-function(kivremove_program target facts)
+# kivremove_program(target [stand-ins...]): kivremove.exe, with the given platform stand-ins
+# linked in.
+function(kivremove_program target)
   add_executable(${target} WIN32 ${CMAKE_SOURCE_DIR}/uninstaller/ModInstaller.cpp
                  ${CMAKE_SOURCE_DIR}/uninstaller/ModUnTS.cpp ${CMAKE_SOURCE_DIR}/uninstaller/kivremove.rc
                  $<TARGET_OBJECTS:tessaline_small_runtime>)
   target_link_libraries(${target} PRIVATE uninstaller_portable modshinstall setup_volume_query tessaline_identity
-                        ${facts})
+                        ${ARGN})
   target_link_options(${target} PRIVATE -s)
   tessaline_lean_code(${target})
 endfunction()

@@ -1,28 +1,18 @@
 #include "StreamQuery.h"
 
+#include <winternl.h>
+
+// Through the import slot, as every other system call: winternl.h declares it without dllimport.
+extern "C" __declspec(dllimport) NTSTATUS NTAPI NtQueryInformationFile(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG,
+                                                                       FILE_INFORMATION_CLASS);
+
 namespace tessaline {
-namespace {
 
-constexpr ULONG kFileStreamInformation = 22;
-constexpr LONG kStatusNotImplemented = static_cast<LONG>(0xC0000002);
-
-struct IoStatusBlock {
-    ULONG status;
-    ULONG_PTR information;
-};
-
-using NtQueryInformationFileFn = LONG(WINAPI*)(HANDLE, IoStatusBlock*, void*, ULONG, ULONG);
-
-}  // namespace
+static_assert(FileStreamInformation == 22, "the stream information class");
 
 LONG QueryStreamInformation(HANDLE file, void* buffer, ULONG length) {
-    // ntdll is in every process and never unloaded: resolve once, keep the address.
-    static const auto query = reinterpret_cast<NtQueryInformationFileFn>(
-        GetProcAddress(GetModuleHandleA("NTDLL.DLL"), "NtQueryInformationFile"));
-    if (query == nullptr)
-        return kStatusNotImplemented;
-    IoStatusBlock io = {};
-    return query(file, &io, buffer, length, kFileStreamInformation);
+    IO_STATUS_BLOCK io = {};
+    return NtQueryInformationFile(file, &io, buffer, length, FileStreamInformation);
 }
 
 }  // namespace tessaline

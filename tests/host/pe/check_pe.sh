@@ -5,7 +5,7 @@
 # console opens), and no implicit TLS data, which XP does not set up for a DLL loaded with
 # LoadLibrary: the .tls section holds only the C runtime's two markers.
 set -u
-system=" kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll comctl32.dll ole32.dll oleaut32.dll msvcrt.dll "
+system=" kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll comctl32.dll ole32.dll oleaut32.dll msvcrt.dll ntdll.dll "
 fail=0
 bad() { echo "$file: $*"; fail=1; }
 at_most_4_0() { [ "$1" -lt 4 ] || { [ "$1" -eq 4 ] && [ "$2" -eq 0 ]; }; }

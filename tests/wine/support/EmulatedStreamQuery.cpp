@@ -1,18 +1,24 @@
-// Stand-in for the stream query under Wine, which has no streams: the streams of "f" are
-// the sibling files "f:name", answered as NTFS answers (the default "::$DATA" record first
-// for a file, none for a folder; STATUS_BUFFER_OVERFLOW when the buffer is too small). An item
-// named "never-enough" plays a file system (or a server behind a redirector) that answers
-// STATUS_BUFFER_OVERFLOW however large the buffer.
+// ntdll's NtQueryInformationFile for the stream information, under Wine, which has no
+// streams: the streams of "f" are the sibling files "f:name". It answers as NTFS does: the
+// default "::$DATA" record first for a file, none for a folder; every record at once, or
+// the whole records that fit and STATUS_BUFFER_OVERFLOW while the buffer is too small. An item named "never-enough" plays a
+// file system (or a server behind a redirector) that is never satisfied. Any other
+// information class is refused, as Wine refuses this one.
+#include <winternl.h>
+
 #include <cstring>
 
 #include "RecordBuilder.h"
-#include "StreamQuery.h"
+#include "TargetFacts.h"
 
 namespace tessaline {
-
 namespace {
 
-std::vector<uint8_t> Answer(const std::wstring& path, const BY_HANDLE_FILE_INFORMATION& info) {
+constexpr NTSTATUS kStatusBufferOverflow = NTSTATUS(0x80000005);
+constexpr NTSTATUS kStatusInvalidHandle = NTSTATUS(0xC0000008);
+constexpr NTSTATUS kStatusAccessViolation = NTSTATUS(0xC0000005);
+
+std::vector<testing::Record> Answer(const std::wstring& path, const BY_HANDLE_FILE_INFORMATION& info) {
     std::vector<testing::Record> streams;
     if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         streams.push_back({u"::$DATA", LONGLONG(info.nFileSizeHigh) << 32 | info.nFileSizeLow});
@@ -29,34 +35,51 @@ std::vector<uint8_t> Answer(const std::wstring& path, const BY_HANDLE_FILE_INFOR
     }
     if (search != INVALID_HANDLE_VALUE)
         FindClose(search);
-
-    return testing::BuildRecords(streams);
+    return streams;
 }
 
-}  // namespace
+// How many of the first records of `streams` fit in `length` bytes.
+size_t RecordsWithin(const std::vector<testing::Record>& streams, size_t length) {
+    size_t fit = 0;
+    for (size_t bytes = 0; fit < streams.size(); ++fit) {
+        bytes += (24 + 2 * streams[fit].name.size() + 7) & ~size_t(7);
+        if (bytes > length)
+            break;
+    }
+    return fit;
+}
 
-LONG QueryStreamInformation(HANDLE file, void* buffer, ULONG length) {
-    using GetPathFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
-    static const auto getPath = reinterpret_cast<GetPathFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32"), "GetFinalPathNameByHandleW")));
+NTSTATUS NTAPI EmulatedNtQueryInformationFile(HANDLE file, PIO_STATUS_BLOCK io, PVOID buffer, ULONG length,
+                                              FILE_INFORMATION_CLASS infoClass) {
+    if (io == nullptr)
+        return kStatusAccessViolation;
+    if (infoClass != FileStreamInformation) {
+        static const auto wine = targets::WineFunction<decltype(&NtQueryInformationFile)>("ntdll.dll",
+                                                                                          "NtQueryInformationFile");
+        return wine(file, io, buffer, length, infoClass);
+    }
+    using GetPathFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);  // Wine's, not the targets'
+    static const auto getPath = targets::WineFunction<GetPathFn>("kernel32.dll", "GetFinalPathNameByHandleW");
     std::wstring path(32768, L'\0');
     BY_HANDLE_FILE_INFORMATION info = {};
     path.resize(getPath(file, &path[0], DWORD(path.size()), 0));
     if (path.size() <= 4 || !GetFileInformationByHandle(file, &info))
-        return LONG(0xC0000008);  // STATUS_INVALID_HANDLE
-    path.erase(0, 4);             // "\\?\"
+        return io->Status = kStatusInvalidHandle;
+    path.erase(0, 4);  // "\\?\"
 
-    // A listing asks again with larger buffers, which NTFS answers from the file's own record:
-    // the answer is made once per listing, whose first question has the smallest buffer.
-    thread_local std::wstring answered;
-    thread_local std::vector<uint8_t> records;
-    if (length <= 4096 || path != answered) {
-        records = Answer(path, info);
-        answered = path;
-    }
-    std::memcpy(buffer, records.data(), records.size() < length ? records.size() : length);  // what fits
+    std::vector<testing::Record> streams = Answer(path, info);
+    const size_t fit = RecordsWithin(streams, length);
+    const bool all = fit == streams.size();
+    streams.resize(fit);
+    const std::vector<uint8_t> records = testing::BuildRecords(streams);
+    std::memcpy(buffer, records.data(), records.size());
+    io->Information = records.size();
     const bool neverEnough = path.size() >= 13 && path.compare(path.size() - 13, 13, L"\\never-enough") == 0;
-    return records.size() > length || neverEnough ? LONG(0x80000005) : 0;  // STATUS_BUFFER_OVERFLOW
+    return io->Status = all && !neverEnough ? 0 : kStatusBufferOverflow;
 }
+
+}  // namespace
+
+TESSALINE_REPLACE_IMPORT(NtQueryInformationFile, 20, EmulatedNtQueryInformationFile);
 
 }  // namespace tessaline

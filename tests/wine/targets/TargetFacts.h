@@ -1,16 +1,17 @@
-// What a target build takes in place of Wine's answers: the version facts the shipped code
-// reads, and the documented rules of the calls that older Windows refuse where Wine accepts
-// everything. A target's unit replaces such a call by defining the import slot the shipped
-// code calls through; its stand-in applies the target's rule and hands whatever the target
-// accepts to Wine's own function.
+// What a target build takes in place of Wine's answers: what the target's system DLLs report
+// of their versions, and the documented rules of the calls that older Windows refuse where
+// Wine accepts everything. A target's unit replaces such a call by defining the import slot
+// the shipped code calls through; its stand-in answers as the target does and hands
+// whatever the target accepts to Wine's own function. So the shipped code runs unchanged.
 #pragma once
 
 #include <windows.h>
+#include <shlwapi.h>
+#include <winternl.h>
 
+#include <cstring>
 #include <cwchar>
 #include <type_traits>
-
-#include "CVista.h"
 
 // Defines the import slot of `function` (whose arguments take `argumentBytes` on the stack)
 // as `standIn`, which must have the declared type of `function`.
@@ -19,24 +20,89 @@
     extern void* const function##Import asm("__imp__" #function "@" #argumentBytes);                  \
     void* const function##Import = reinterpret_cast<void*>(&standIn)
 
+extern "C" NTSTATUS NTAPI LdrGetProcedureAddress(HMODULE module, PANSI_STRING name, ULONG ordinal, PVOID* address);
+
 namespace tessaline::targets {
+
+// A target Windows as its system DLLs report it.
+struct TargetSystem {
+    OSVERSIONINFOA version;  // as GetVersionExA fills it
+    DLLVERSIONINFO shell32;  // as its DllGetVersion fills it; cbSize 0: it exports none
+    DLLVERSIONINFO comctl32;
+};
+extern const TargetSystem kTarget;  // defined by the target's unit
+
+// GetProcAddress as Wine answers it, past any stand-in in this module's import slot.
+inline FARPROC WineProcAddress(HMODULE module, LPCSTR name) {
+    ANSI_STRING text = {};
+    const bool byName = (reinterpret_cast<ULONG_PTR>(name) >> 16) != 0;
+    if (byName) {
+        text.Length = USHORT(std::strlen(name));
+        text.MaximumLength = USHORT(text.Length + 1);
+        text.Buffer = const_cast<PCHAR>(name);
+    }
+    PVOID address = nullptr;
+    if (LdrGetProcedureAddress(module, byName ? &text : nullptr, byName ? 0 : ULONG(ULONG_PTR(name)), &address) != 0) {
+        SetLastError(ERROR_PROC_NOT_FOUND);
+        return nullptr;
+    }
+    return reinterpret_cast<FARPROC>(address);
+}
 
 template <class Function>
 Function WineFunction(const char* module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(module), name)));
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(WineProcAddress(GetModuleHandleA(module), name)));
 }
 
-// A target's answers to CVista's questions. No target before Vista has GetLocaleInfoEx.
-struct TargetVersion final : VistaPlatform {
-    // `shell`: shell32's DllGetVersion answer; nullptr when shell32 has no DllGetVersion.
-    TargetVersion(OsVersionFacts os, const ShellVersionFacts* shell) : os(os), shell(shell) {}
-    OsVersionFacts GetVersion() override { return os; }
-    bool Kernel32ExportsGetLocaleInfoEx() override { return false; }
-    bool Shell32ExportsDllGetVersion() override { return shell != nullptr; }
-    ShellVersionFacts CallShell32DllGetVersion() override { return *shell; }
-    OsVersionFacts os;
-    const ShellVersionFacts* shell;
-};
+// The target's answers to DllGetVersion, for a DLL that has one.
+template <const DLLVERSIONINFO TargetSystem::*dll>
+HRESULT CALLBACK TargetDllGetVersion(DLLVERSIONINFO* info) {
+    if (info == nullptr || info->cbSize < sizeof(DLLVERSIONINFO))
+        return E_INVALIDARG;
+    const DWORD size = info->cbSize;
+    *info = kTarget.*dll;
+    info->cbSize = size;
+    return S_OK;
+}
+
+inline bool IsModule(HMODULE module, const wchar_t* name) { return module != nullptr && module == GetModuleHandleW(name); }
+
+// No target before Vista has kernel32's GetLocaleInfoEx; shell32 and comctl32 export
+// DllGetVersion where the target's do, and answer its versions.
+inline FARPROC WINAPI TargetGetProcAddress(HMODULE module, LPCSTR name) {
+    const bool byName = (reinterpret_cast<ULONG_PTR>(name) >> 16) != 0;
+    if (byName && IsModule(module, L"kernel32.dll") && std::strcmp(name, "GetLocaleInfoEx") == 0) {
+        SetLastError(ERROR_PROC_NOT_FOUND);
+        return nullptr;
+    }
+    if (byName && std::strcmp(name, "DllGetVersion") == 0) {
+        const bool shell32 = IsModule(module, L"shell32.dll"), comctl32 = IsModule(module, L"comctl32.dll");
+        const DLLVERSIONINFO* target = shell32 ? &kTarget.shell32 : comctl32 ? &kTarget.comctl32 : nullptr;
+        if (target != nullptr && target->cbSize == 0) {
+            SetLastError(ERROR_PROC_NOT_FOUND);
+            return nullptr;
+        }
+        if (shell32)
+            return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&TargetDllGetVersion<&TargetSystem::shell32>));
+        if (comctl32)
+            return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&TargetDllGetVersion<&TargetSystem::comctl32>));
+    }
+    return WineProcAddress(module, name);
+}
+
+// The target's version record, in either of the sizes its GetVersionExA takes.
+inline BOOL WINAPI TargetGetVersionExA(LPOSVERSIONINFOA info) {
+    if (info == nullptr ||
+        (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA) && info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXA))) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    const DWORD size = info->dwOSVersionInfoSize;
+    std::memset(info, 0, size);
+    std::memcpy(info, &kTarget.version, sizeof(OSVERSIONINFOA));
+    info->dwOSVersionInfoSize = size;
+    return TRUE;
+}
 
 // NT4, 2000 and XP refuse a path of MAX_PATH characters or more that is not in the "\\?\" form.
 inline HANDLE WINAPI CreateFileWWithPathLimit(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
@@ -62,3 +128,8 @@ inline DWORD WINAPI MsgWaitForMultipleObjectsBeforeXp(DWORD count, const HANDLE*
 }
 
 }  // namespace tessaline::targets
+
+// Every target build takes the target's versions.
+#define TESSALINE_TARGET_VERSIONS                                                  \
+    TESSALINE_REPLACE_IMPORT(GetVersionExA, 4, tessaline::targets::TargetGetVersionExA); \
+    TESSALINE_REPLACE_IMPORT(GetProcAddress, 8, tessaline::targets::TargetGetProcAddress)

@@ -32,12 +32,13 @@ HPROPSHEETPAGE WINAPI CreatePropertySheetPageNt4(LPCPROPSHEETPAGEA page) {
 }  // namespace
 }  // namespace targets
 
-VistaPlatform& SystemVistaPlatform() {
-    static targets::TargetVersion nt4({VER_PLATFORM_WIN32_NT, 4}, nullptr);
-    return nt4;
-}
-
-DllVersion CommonControlsVersion() { return DllVersion(); }
+// shell32 4.00 and comctl32 4.70 export no DllGetVersion.
+const targets::TargetSystem targets::kTarget = {
+    {sizeof(OSVERSIONINFOA), 4, 0, 1381, VER_PLATFORM_WIN32_NT, "Service Pack 6"},
+    {},
+    {},
+};
+TESSALINE_TARGET_VERSIONS;
 
 TESSALINE_REPLACE_IMPORT(WideCharToMultiByte, 32, targets::WideCharToMultiByteNt4);
 TESSALINE_REPLACE_IMPORT(MsgWaitForMultipleObjects, 20, targets::MsgWaitForMultipleObjectsBeforeXp);

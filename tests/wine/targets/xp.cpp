@@ -1,16 +1,15 @@
-// Windows XP SP3: version 5.1.2600, shell32 6.0.2900, comctl32 5.82. Wine, set to XP, answers every call as
-// XP does.
+// Windows XP SP3: version 5.1.2600 "Service Pack 3", shell32 6.0.2900, comctl32 5.82. Wine, set to XP, answers
+// every other call as XP does.
 #include "TargetFacts.h"
 
 namespace tessaline {
 
-VistaPlatform& SystemVistaPlatform() {
-    static const ShellVersionFacts shell32 = {0, 6, 2900};
-    static targets::TargetVersion xp({VER_PLATFORM_WIN32_NT, 5}, &shell32);
-    return xp;
-}
-
-DllVersion CommonControlsVersion() { return {5, 82}; }
+const targets::TargetSystem targets::kTarget = {
+    {sizeof(OSVERSIONINFOA), 5, 1, 2600, VER_PLATFORM_WIN32_NT, "Service Pack 3"},
+    {sizeof(DLLVERSIONINFO), 6, 0, 2900, DLLVER_PLATFORM_NT},
+    {sizeof(DLLVERSIONINFO), 5, 82, 2900, DLLVER_PLATFORM_NT},
+};
+TESSALINE_TARGET_VERSIONS;
 
 TESSALINE_REPLACE_IMPORT(CreateFileW, 28, targets::CreateFileWWithPathLimit);
 
