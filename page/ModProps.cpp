@@ -63,7 +63,10 @@ std::vector<StreamEntry> ListStreams(const std::wstring& path) {
     const std::wstring exact = Wide(ExactPath(U16(path)));
     if (exact.empty())
         return {};
-    UniqueFile file(OpenStream(exact, GENERIC_READ));
+    // The stream information needs no access right of its own, and an open for attributes
+    // alone takes no part in sharing: a file another program holds without sharing, or
+    // one the user may not read, still lists its streams.
+    UniqueFile file(OpenStream(exact, FILE_READ_ATTRIBUTES));
     if (!file)
         return {};
     try {
