@@ -17,10 +17,6 @@ namespace {
 
 DWORD g_oPageSlot = TLS_OUT_OF_INDEXES;
 
-_Page* GetPageObject() {
-    return g_oPageSlot == TLS_OUT_OF_INDEXES ? nullptr : static_cast<_Page*>(TlsGetValue(g_oPageSlot));
-}
-
 void SetPageObject(_Page* page) {
     if (g_oPageSlot != TLS_OUT_OF_INDEXES)
         TlsSetValue(g_oPageSlot, page);
@@ -28,7 +24,10 @@ void SetPageObject(_Page* page) {
 
 // ---- the page's start and end ----------------------------------------------------------
 
-void InitPage(HWND hDlg) {
+// `page` is the sheet's own copy of the page's descriptor, whose lParam is the Page: the
+// page needs no TLS slot to find it, which a process that has used up its slots (NT4 has
+// 64) cannot give.
+void InitPage(HWND hDlg, const PROPSHEETPAGEA* page) {
     if (StateOf(hDlg) != nullptr)
         return;
     auto owned = std::make_unique<PageState>();
@@ -38,7 +37,7 @@ void InitPage(HWND hDlg) {
 
     // A page whose object gives no path lists nothing.
     UniqueBstr path;
-    _Page* object = GetPageObject();
+    _Page* object = page != nullptr ? reinterpret_cast<_Page*>(page->lParam) : nullptr;
     if (object != nullptr && SUCCEEDED(object->get_SelectedFile(path.put())) && path)
         s.sFilePath.assign(path.get(), SysStringLen(path.get()));
 
@@ -89,9 +88,9 @@ UINT CALLBACK PageCallbackProc(HWND, UINT message, LPPROPSHEETPAGEA page) {
     return 1;
 }
 
-INT_PTR CALLBACK PageDlgProc(HWND hDlg, UINT message, WPARAM, LPARAM) {
+INT_PTR CALLBACK PageDlgProc(HWND hDlg, UINT message, WPARAM, LPARAM lParam) {
     if (message == WM_INITDIALOG)
-        WindowBoundary([&] { InitPage(hDlg); });
+        WindowBoundary([&] { InitPage(hDlg, reinterpret_cast<const PROPSHEETPAGEA*>(lParam)); });
     else if (message == WM_DESTROY)
         WindowBoundary([&] { EndPage(hDlg); });
     return 0;

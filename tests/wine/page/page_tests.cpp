@@ -83,7 +83,14 @@ TEST(StreamsPage, OpensOnTheFirstItemsStreamsSortedWithBothButtonsDisabled) {
     const std::wstring folder = NewTempFolder(L"open"), second = MakeFile({{L"second", "22"}}, folder + L"\\b.txt");
     // DragQueryFileA would give the look-alike "a.txt" beside it.
     MakeFile({{L"look-alike", "x"}}, folder + L"\\a.txt");
-    const struct { const char* label; std::vector<std::wstring> selection; Entries expected; } rows[] = {
+    const std::wstring held = MakeFile({{L"held", "123"}}, folder + L"\\held.txt");
+    const struct {
+        const char* label;
+        std::vector<std::wstring> selection;
+        Entries expected;
+        bool heldWithoutSharing = false;  // by another program, all the while
+        bool noTlsSlot = false;           // left in the process
+    } rows[] = {
         {"three streams", {MakeFile({{L"zeta", "zzz"}, {L"Alpha", "a"}, {L"mid", "mm"}})},
          {"Alpha * 1", "mid * 2", "zeta * 3"}},
         {"several items: the first", {MakeFile({{L"first", "1"}}, folder + L"\\first.txt"), second}, {"first * 1"}},
@@ -91,13 +98,23 @@ TEST(StreamsPage, OpensOnTheFirstItemsStreamsSortedWithBothButtonsDisabled) {
          {"mine * 4"}},
         {"a file system never satisfied with the buffer", {MakeFile({{L"s", "1"}}, folder + L"\\never-enough")},
          {"s * 1"}},
+        {"an item another program holds without sharing", {held}, {"held * 3"}, true},
+        {"no TLS slot left in the process (NT4 has 64)", {held}, {"held * 3"}, false, true},
         // After the pages above on this thread: Delete here would act on another dialog's file.
         {"no file list", {}, {}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
+        UniqueFile holder(row.heldWithoutSharing ? CreateFileW(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                                               OPEN_EXISTING, 0, nullptr)
+                                                 : INVALID_HANDLE_VALUE);
+        ASSERT_EQ(bool(holder), row.heldWithoutSharing);
+        if (row.noTlsSlot)
+            ModPropsProcessDetach();
         const DWORD start = GetTickCount();
         Shown shown(row.selection);
+        if (row.noTlsSlot)
+            ModPropsProcessAttach();
         EXPECT_LT(GetTickCount() - start, 1000u) << "ms to open";
         EXPECT_EQ(shown.sheet.Entries(), row.expected);
         EXPECT_FALSE(shown.sheet.ViewEnabled() || shown.sheet.DeleteEnabled());
@@ -118,6 +135,7 @@ TEST(StreamsPage, ViewAndDeleteActOnExactlyTheSelectedStream) {
         ULONGLONG size = 0;     // above the data's size: made that large, sparse
         size_t itemLength = 0;  // of the item's whole path; 0: a short one
         bool goneMeanwhile = false;
+        bool heldForWriting = false;  // by another program that shares it
     } rows[] = {
         {"short text", L"s", "hello\r\nworld", "s * 12", "hello\r\nworld"},
         {"2048 bytes", L"s", std::string(2048, 'x'), "s * 2048", std::string(2048, 'x')},
@@ -135,6 +153,8 @@ TEST(StreamsPage, ViewAndDeleteActOnExactlyTheSelectedStream) {
          "a-stream-name-of-30-characters * 6", "target", L"notes", 0, 250},
         {"removed by another program meanwhile", L"Zone.Identifier", "[ZoneTransfer]", "Zone.Identifier * 14", "",
          L"other", 0, 0, true},
+        {"held open for writing by another program", L"log", "written", "log * 7", "written", L"other", 0, 0, false,
+         true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
@@ -148,6 +168,11 @@ TEST(StreamsPage, ViewAndDeleteActOnExactlyTheSelectedStream) {
             end.QuadPart = LONGLONG(row.size);
             EXPECT_TRUE(SetFilePointerEx(big.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(big.get()));
         }
+        UniqueFile holder(row.heldForWriting ? CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ |
+                                                           FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                                           nullptr)
+                                             : INVALID_HANDLE_VALUE);
+        ASSERT_EQ(bool(holder), row.heldForWriting);
         Shown shown(file);
         Sheet& sheet = shown.sheet;
         if (row.goneMeanwhile)
@@ -157,6 +182,7 @@ TEST(StreamsPage, ViewAndDeleteActOnExactlyTheSelectedStream) {
         sheet.PressView();
         EXPECT_EQ(sheet.PaneText(), row.shown);
         sheet.PressDelete();
+        holder.reset();  // a stream deleted on close goes with its last handle
         EXPECT_EQ(GetWindow(sheet.sheet, GW_ENABLEDPOPUP), nullptr) << "Delete asked for something";
         EXPECT_FALSE(PathExists(target));
         EXPECT_EQ(ReadBytes(Exact(file, row.neighbour)), "neighbour");
@@ -254,6 +280,65 @@ TEST(StreamsPage, PagesOnTwoThreadsKeepTheirOwnState) {
     EXPECT_EQ(other.pane, "other thread");
     EXPECT_FALSE(PathExists(StreamPath(mine, L"mine")));
     EXPECT_TRUE(PathExists(StreamPath(other.file, L"theirs")));
+}
+
+// TLS slots this process can still take.
+int FreeTlsSlots() {
+    std::vector<DWORD> taken;
+    for (DWORD slot; (slot = TlsAlloc()) != TLS_OUT_OF_INDEXES;)
+        taken.push_back(slot);
+    for (DWORD slot : taken)
+        TlsFree(slot);
+    return int(taken.size());
+}
+
+// The target's own build of Kivrel3.dll, loaded from a copy as the shell loads it: it shows its page (its stream query
+// through its own import slots), stays while an object or a server lock holds it, and once freed it is gone, file
+// and TLS slot with it (a DLL pinned by what it links would stay loaded, and a loaded DLL cannot be deleted).
+TEST(TargetDll, StaysWhileHeldAndLeavesNothingWhenFreed) {
+    const std::wstring folder = NewTempFolder(L"dll"), dllPath = folder + L"\\Kivrel3.dll";
+    ASSERT_TRUE(CopyFileW(Beside(L"Kivrel3.dll").c_str(), dllPath.c_str(), FALSE));
+    PlaceVornex(true, folder);
+    const std::wstring file = MakeFile({{L"theirs", "1"}});
+    const int slots = FreeTlsSlots();
+
+    HMODULE dll = LoadLibraryW(dllPath.c_str());
+    ASSERT_NE(dll, nullptr);
+    const auto getClassObject = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
+        reinterpret_cast<void*>(GetProcAddress(dll, "DllGetClassObject")));
+    const auto canUnloadNow =
+        reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(reinterpret_cast<void*>(GetProcAddress(dll, "DllCanUnloadNow")));
+    ASSERT_TRUE(getClassObject && canUnloadNow);
+    EXPECT_EQ(FreeTlsSlots(), slots - 1) << "the page's slot";
+
+    IClassFactory* factory = nullptr;
+    ASSERT_EQ(getClassObject(CLSID_Page, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+    EXPECT_EQ(canUnloadNow(), S_OK);
+    factory->LockServer(TRUE);
+    EXPECT_EQ(canUnloadNow(), S_FALSE) << "a server lock holds the DLL";
+    factory->LockServer(FALSE);
+    EXPECT_EQ(canUnloadNow(), S_OK);
+    {
+        IShellExtInit* init = nullptr;
+        ASSERT_EQ(factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init)), S_OK);
+        IDataObject* data = ShellSelection({file});
+        EXPECT_EQ(init->Initialize(nullptr, data, nullptr), S_OK);
+        data->Release();
+        Offered offered;
+        EXPECT_EQ(AddPages(init, offered), S_OK);
+        Sheet sheet(offered.pages);
+        EXPECT_EQ(sheet.Entries(), Entries{"theirs * 1"});
+        EXPECT_EQ(canUnloadNow(), S_FALSE);
+        sheet.Close();
+        init->Release();
+    }
+    factory->Release();
+    EXPECT_EQ(canUnloadNow(), S_OK);
+
+    FreeLibrary(dll);
+    EXPECT_EQ(GetModuleHandleW(dllPath.c_str()), nullptr) << "still loaded";
+    EXPECT_TRUE(DeleteFileW(dllPath.c_str())) << GetLastError();
+    EXPECT_EQ(FreeTlsSlots(), slots) << "the page's slot not given back";
 }
 
 }  // namespace
