@@ -28,7 +28,7 @@ tessaline_wine_test(NAME wine_shipped_dll PROGRAM tests/wine/com/shipped_dll_tes
 
 # On each target's facts: the page; the installer and the uninstaller, and the whole product installed through its
 # window and used through the shell.
-foreach(t ${TESSALINE_TARGETS})
+foreach(t ${TESSALINE_TEST_TARGETS})
   tessaline_wine_test(NAME wine_streams_page_${t} PROGRAM tests/wine/${t}/page_tests.exe)
   tessaline_wine_test(NAME wine_installer_${t} PROGRAM tests/wine/${t}/installer_tests.exe TIMEOUT 600)
 endforeach()
