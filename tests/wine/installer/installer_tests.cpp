@@ -140,9 +140,9 @@ TEST_F(Installer, EndsWithTheOutcomeOfTheInstall) {
         // Wine's C: is NTFS, and Wine counts as Vista or later: its kernel32 exports GetLocaleInfoEx.
         {"the shipped program under Wine", [] { MakePackage(); }, nullptr, "Windows Vista is not supported.", "",
          Quoted(BuiltFile(L"installer\\kivsetup.exe"))},
-        // Started from Z:, the test build can query only the volume of the Windows folder; it counts as Vista too,
-        // so the file system must be looked at first.
-        {"FAT32 where Windows is", [] { MakePackage(); }, nullptr,
+        // Started from Z:, with its Temp folder there, the test build can query only the volume of the Windows folder;
+        // it counts as Vista too, so the file system must be looked at first.
+        {"FAT32 where Windows is", [] { MakePackage(); SetEnvironmentVariableW(L"TMP", L"Z:\\"); }, nullptr,
          "Tessaline is only for NTFS file systems. This system is installed on FAT32,", "",
          Quoted(BuiltFile(L"tests\\wine\\installer\\kivsetup_named.exe")) + L" FAT32"},
         {"no package folder", [] {}, nullptr, "Tessaline file not found in TEMP folder. Install failed.", ""},
