@@ -1,18 +1,12 @@
-// A package DLL whose registration lasts until the test lets it end, so that regsvr32 is
-// held running while the installer waits for it: it sets the event kStarted names, then
-// waits (at most half a minute) for the one kRelease names. Without them it ends at once.
+// A package DLL whose registration lasts until the test sets the event kRegistrationRelease
+// names (half a minute at most), so that regsvr32 is held running while the installer
+// waits for it. Without that event it ends at once.
 #include <windows.h>
 
 #include "HeldRegistration.h"
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
-    HANDLE started = OpenEventA(EVENT_MODIFY_STATE, FALSE, tessaline::testing::kRegistrationStarted);
-    HANDLE release = OpenEventA(SYNCHRONIZE, FALSE, tessaline::testing::kRegistrationRelease);
-    if (started) {
-        SetEvent(started);
-        CloseHandle(started);
-    }
-    if (release) {
+    if (HANDLE release = OpenEventA(SYNCHRONIZE, FALSE, tessaline::testing::kRegistrationRelease)) {
         WaitForSingleObject(release, 30000);
         CloseHandle(release);
     }

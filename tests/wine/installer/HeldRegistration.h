@@ -1,9 +1,8 @@
-// The events between an installer test and the package DLL whose registration it holds.
+// The event that ends the registration of the package DLL an installer test holds running.
 #pragma once
 
 namespace tessaline::testing {
 
-inline constexpr char kRegistrationStarted[] = "TessalineTestRegistrationStarted";
 inline constexpr char kRegistrationRelease[] = "TessalineTestRegistrationRelease";
 
 }  // namespace tessaline::testing
