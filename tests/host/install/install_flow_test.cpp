@@ -143,11 +143,17 @@ TEST(UninstallFlow, UnregistersFirstThenRemovesEverything) {
     EXPECT_EQ(none.log, Log{});
 }
 
-// The platform's folder query, in a double-byte code page whose lead byte is 0x95.
+// The platform's folder query, in a double-byte code page whose lead byte is 0x95. Where the
+// path does not fit it writes as much as fits and answers the size needed, with or without the
+// terminating NUL (`needsNul`): an answer equal to the buffer's size is no path.
 struct FolderStandIn final : FolderQuery {
     std::string path;
+    uint32_t needsNul = 1;
     uint32_t Query(FolderKind, char* buffer, uint32_t size) override {
-        if (path.size() >= size) return uint32_t(path.size() + 1);
+        if (path.size() >= size) {
+            buffer[path.copy(buffer, size - 1)] = '\0';
+            return uint32_t(path.size() + needsNul);
+        }
         buffer[path.copy(buffer, size)] = '\0';
         return uint32_t(path.size());
     }
@@ -160,15 +166,18 @@ struct FolderStandIn final : FolderQuery {
 };
 
 TEST(GetFolderPath, GivesTheWholeFolderWithoutItsTrailingBackslash) {
-    const std::string long300 = "C:\\" + std::string(297, 'x');
-    const struct { std::string path; std::wstring folder; } rows[] = {
+    const std::string long300 = "C:\\" + std::string(297, 'x'), long259 = "C:\\" + std::string(256, 'x');
+    const struct { std::string path; std::wstring folder; uint32_t needsNul = 1; } rows[] = {
         {"C:\\WINDOWS\\TEMP\\", L"C:\\WINDOWS\\TEMP"},
         {long300 + "\\", std::wstring(long300.begin(), long300.end())},  // longer than the buffer
+        {long259 + "\\", std::wstring(long259.begin(), long259.end()), 0},  // answered with the buffer's size
         {"C:\\\x95\\", L"C:\\\x955C"},  // its last byte is a character's second half, not a "\"
     };
     for (const auto& row : rows) {
+        SCOPED_TRACE(row.path.size());
         FolderStandIn platform;
         platform.path = row.path;
+        platform.needsNul = row.needsNul;
         EXPECT_EQ(FolderPathFrom(platform, 2), row.folder);
     }
 }

@@ -141,5 +141,31 @@ TEST(ShippedDll, RegistrationWritesOnlyItsOwnKeysAndTakesThemAllBack) {
     RegDeleteKeyA(HKEY_CLASSES_ROOT, kOthers[0]);
 }
 
+// GetModuleFileNameA cuts a path of MAX_PATH characters or more to MAX_PATH and answers that, so such a path may name
+// another file (and XP could not open it): the DLL registers nothing from there. One character shorter, it registers
+// its own path.
+TEST(ShippedDll, RegistersOnlyAPathGetModuleFileNameGivesWhole) {
+    const std::string server = "CLSID\\" TESSALINE_CLSID_PAGE_TEXT "\\InprocServer32";
+    for (const size_t length : {MAX_PATH - 1, MAX_PATH}) {
+        SCOPED_TRACE(length);
+        const std::wstring name = L"\\Kivrel3.dll";
+        std::wstring folder = NewTempFolder(L"long");
+        folder += L"\\" + std::wstring(length - folder.size() - 1 - name.size(), L'x');
+        const std::wstring path = folder + name;
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) &&
+                    CopyFileW(BuiltFile(L"page\\Kivrel3.dll").c_str(), path.c_str(), FALSE));
+        UniqueLibrary dll(LoadLibraryW(path.c_str()));
+        ASSERT_TRUE(dll);
+        auto registration = [&dll](const char* exported) {
+            using Export = HRESULT(STDAPICALLTYPE*)();
+            return reinterpret_cast<Export>(reinterpret_cast<void*>(GetProcAddress(dll.get(), exported)))();
+        };
+        const HRESULT registered = registration("DllRegisterServer");
+        EXPECT_EQ(Snapshot(server).find("\n=" + ToAnsi(path) + '\0' + '\n') != std::string::npos, length < MAX_PATH)
+            << std::hex << registered << "\n" << Snapshot(server);
+        registration("DllUnregisterServer");
+    }
+}
+
 }  // namespace
 }  // namespace tessaline::testing

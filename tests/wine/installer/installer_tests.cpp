@@ -10,10 +10,12 @@
 #include <vector>
 
 #include "F1.h"
+#include "HeldRegistration.h"
 #include "Identity.h"
 #include "PageHarness.h"
 #include "SetupShared.h"
 #include "TestFiles.h"
+#include "ToolProcess.h"
 #include "Win32Util.h"
 
 namespace tessaline::testing {
@@ -138,9 +140,9 @@ TEST_F(Installer, EndsWithTheOutcomeOfTheInstall) {
         // Wine's C: is NTFS, and Wine counts as Vista or later: its kernel32 exports GetLocaleInfoEx.
         {"the shipped program under Wine", [] { MakePackage(); }, nullptr, "Windows Vista is not supported.", "",
          Quoted(BuiltFile(L"installer\\kivsetup.exe"))},
-        // Started from Z:, the test build can query only the volume of the Windows folder; it counts as Vista too,
-        // so the file system must be looked at first.
-        {"FAT32 where Windows is", [] { MakePackage(); }, nullptr,
+        // Started from Z:, with its Temp folder there, the test build can query only the volume of the Windows folder;
+        // it counts as Vista too, so the file system must be looked at first.
+        {"FAT32 where Windows is", [] { MakePackage(); SetEnvironmentVariableW(L"TMP", L"Z:\\"); }, nullptr,
          "Tessaline is only for NTFS file systems. This system is installed on FAT32,", "",
          Quoted(BuiltFile(L"tests\\wine\\installer\\kivsetup_named.exe")) + L" FAT32"},
         {"no package folder", [] {}, nullptr, "Tessaline file not found in TEMP folder. Install failed.", ""},
@@ -195,6 +197,41 @@ TEST_F(Installer, EndsWithTheOutcomeOfTheInstall) {
             EXPECT_EQ(ReadRegText(handler.root, handler.key, ""), TESSALINE_CLSID_PAGE_TEXT) << handler.label;
         EXPECT_EQ(ReadRegText(HKEY_CLASSES_ROOT, kKeys[3].key + "\\InprocServer32", ""), ToAnsi(kDll));
     }
+}
+
+const std::wstring kHeldDll = BuiltFile(L"tests\\wine\\installer\\held_registration.dll");
+
+// While regsvr32 runs (its DLL's registration held until the test lets it end), F1 answers and refuses to close, to
+// WM_CLOSE and SC_CLOSE (its close box, Alt+F4) alike, and the install ends with its message. Windows 2000 and NT4
+// refuse the wait's first wake mask: F1 answers there only when the wait goes on without QS_RAWINPUT.
+TEST_F(Installer, F1AnswersAndStaysWhileRegsvr32Runs) {
+    MakePackage();
+    ASSERT_TRUE(CopyFileW(kHeldDll.c_str(), (kPackage + L"Kivrel3.dll").c_str(), FALSE));
+    UniqueHandleNull release(CreateEventA(nullptr, TRUE, FALSE, kRegistrationRelease));
+    ExpectEnd(RunWatched(Program(L"kivsetup.exe"), [&](HWND f1) {
+        Click(f1, kOp1Accept);
+        PostMessageA(GetDlgItem(f1, kBOK), BM_CLICK, 0, 0);
+        // From here on the installer handles what is sent to F1 nowhere but in its wait for regsvr32.
+        EXPECT_TRUE(Soon([&] { return !Enabled(f1, kBCancel); }));
+        for (const WPARAM command : {WPARAM(0), WPARAM(SC_CLOSE)}) {
+            DWORD_PTR answer = 0;
+            EXPECT_TRUE(SendMessageTimeoutA(f1, command ? WM_SYSCOMMAND : WM_CLOSE, command, 0, SMTO_NORMAL, 10000,
+                                            &answer)) << "F1 did not answer while regsvr32 ran";
+            EXPECT_TRUE(IsWindowVisible(f1)) << (command ? "SC_CLOSE" : "WM_CLOSE") << " took F1 down under the install";
+        }
+        SetEvent(release.get());
+    }), kComplete);
+}
+
+// A wait that ran out is no end, even when the tool has ended by the time its code is read: that code, 0, would pass
+// for a registration that succeeded.
+TEST(RegistrationTool, NotAwaitedToItsEndIsNoEnd) {
+    const ToolRun run = RunHidden(SystemFile(L"regsvr32.exe"), L"regsvr32.exe /s " + Quoted(kHeldDll), kToolWaitMs,
+                                  [](HANDLE process, DWORD) {
+                                      WaitForSingleObject(process, 20000);
+                                      return false;
+                                  });
+    EXPECT_EQ(run.outcome, ToolRun::NoEnd);
 }
 
 // F1 as the screen's DPI makes it (ctest runs this once more in a prefix set to 120 DPI), shown in this process so that
