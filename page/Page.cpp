@@ -116,8 +116,8 @@ STDMETHODIMP Page::get_SelectedFile(BSTR* pVal) {
     if (pVal == nullptr)
         return S_OK;
     return ComBoundary([&] {
-        const std::wstring name =
-            oDropFiles && oDropFiles->Count() != 0 ? oDropFiles->SelectedFile() : std::wstring();
+        // Not by the 16-bit Count, which reads 65,536 items as none.
+        const std::wstring name = oDropFiles ? oDropFiles->SelectedFile() : std::wstring();
         *pVal = SysAllocStringLen(name.data(), static_cast<UINT>(name.size()));
         return S_OK;
     });

@@ -1,8 +1,10 @@
 #include "clsDropFiles.h"
 
-#include <shellapi.h>
+#include <climits>
+#include <cstring>
 
 #include "Boundary.h"
+#include "DropFileList.h"
 #include "Win32Util.h"
 
 namespace tessaline {
@@ -16,19 +18,21 @@ void clsDropFiles::GetDropFiles(IDataObject* pDataObj) {
 
     std::vector<std::wstring> names;
     if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal != nullptr) {
-        const HDROP drop = static_cast<HDROP>(medium.hGlobal);
-        const UINT items = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-        for (UINT i = 0; i < items; ++i) {
-            const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-            if (length == 0)
-                continue;  // no entry and no gap
-            std::wstring name(length + 1, L'\0');
-            const UINT copied = DragQueryFileW(drop, i, &name[0], length + 1);
-            if (copied == 0)
-                continue;
-            name.resize(copied);
-            names.push_back(std::move(name));
-        }
+        // One pass over the block itself: DragQueryFile walks the list from its start for
+        // each index, and counts in 16 bits on some systems.
+        const UniqueGlobalLock locked(medium.hGlobal);
+        const auto* block = static_cast<const uint8_t*>(locked.get());
+        WalkDropFiles(block, block != nullptr ? GlobalSize(medium.hGlobal) : 0, [&](const DropName& at) {
+            std::wstring name;
+            if (at.wide) {
+                name.resize(at.length);
+                std::memcpy(&name[0], block + at.offset, 2 * at.length);  // may be unaligned
+            } else if (at.length <= INT_MAX) {
+                name = FromAnsi(reinterpret_cast<const char*>(block + at.offset), static_cast<int>(at.length));
+            }
+            if (!name.empty())  // no entry and no gap
+                names.push_back(std::move(name));
+        });
     }
     sFiles.swap(names);
     lCount = static_cast<long>(sFiles.size());

@@ -16,8 +16,9 @@ namespace tessaline {
 
 class clsDropFiles final : public ComObject<clsDropFiles, DispatchImpl<_clsDropFiles, IID__clsDropFiles>> {
 public:
-    // Reads the CF_HDROP list of pDataObj (which may be null). Names are taken whole and
-    // as wide text, so a long path or a name outside the ANSI code page stays exact.
+    // Reads the CF_HDROP list of pDataObj (which may be null) in one pass. Names are taken
+    // whole; a wide list's as they are, so a name outside the ANSI code page stays exact, an
+    // ANSI list's through the system's code page.
     void GetDropFiles(IDataObject* pDataObj);
 
     short Count() const { return static_cast<short>(lCount); }  // low 16 bits

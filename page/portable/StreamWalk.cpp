@@ -6,7 +6,8 @@ namespace tessaline {
 namespace {
 
 constexpr size_t kHeaderSize = 24;  // NextEntryOffset, StreamNameLength, StreamSize, AllocationSize
-constexpr std::u16string_view kDefaultStream = u"::$DATA";
+// What no stream name on a volume holds.
+constexpr std::u16string_view kForbidden(u"\0:\\/", 4);
 constexpr std::u16string_view kEncryptable = u":encryptable:$DATA";
 constexpr std::u16string_view kDataSuffix = u":$DATA";
 
@@ -19,6 +20,18 @@ int64_t ReadI64(const uint8_t* p) {
     for (int i = 7; i >= 0; --i)
         v = v << 8 | p[i];
     return static_cast<int64_t>(v);
+}
+
+// ":" name ":$DATA" with a name a volume can hold. Any other name would address another
+// stream or the file itself: "file::$DATA" is the file's own data, "a<NUL>b" reaches the
+// platform as "a", and ":", "\" or "/" lead elsewhere. The default stream "::$DATA" has
+// no name, so it is never listed.
+bool IsStreamName(std::u16string_view record) {
+    if (record.size() < 2 + kDataSuffix.size() || record[0] != u':' ||
+        record.substr(record.size() - kDataSuffix.size()) != kDataSuffix)
+        return false;
+    const std::u16string_view name = record.substr(1, record.size() - 1 - kDataSuffix.size());
+    return name.find_first_of(kForbidden) == std::u16string_view::npos;
 }
 
 }  // namespace
@@ -69,10 +82,7 @@ std::vector<StreamEntry> WalkStreamRecords(const uint8_t* data, size_t length) {
         std::u16string name(nameBytes / 2, u'\0');
         std::memcpy(&name[0], record + kHeaderSize, nameBytes);  // unaligned-safe, endianness as stored
 
-        // ":" name ":$DATA": anything else names no data stream we could address.
-        const bool named = name.size() >= 2 + kDataSuffix.size() &&
-                           std::u16string_view(name).substr(name.size() - kDataSuffix.size()) == kDataSuffix;
-        if (named && name != kDefaultStream && name != kEncryptable) {
+        if (name != kEncryptable && IsStreamName(name)) {
             StreamEntry entry;
             entry.size = ReadI64(record + 8);
             entry.name = name.substr(1, name.size() - 1 - kDataSuffix.size());

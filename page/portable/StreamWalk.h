@@ -17,11 +17,13 @@ struct StreamEntry {
     int64_t size = 0;
 };
 
-// Walks the chain of records in [data, data + length). Lists the named data streams (names
-// ending in ":$DATA"), but the default stream "::$DATA" and ":encryptable:$DATA" (exact,
-// case-sensitive). A record whose header or name reaches past the end, or whose successor
-// starts before its name ends or past the end, ends the walk: no two records share a byte,
-// so what is listed is never more than the buffer holds.
+// Walks the chain of records in [data, data + length). Lists the named data streams whose
+// record name is ":" name ":$DATA" with a name of at least one character and no NUL, ":",
+// "\" or "/", which every name on a volume is: an entry for any other would address another
+// stream or the file itself. The default stream "::$DATA" is not listed, nor is
+// ":encryptable:$DATA" (exact, case-sensitive). A record whose header or name reaches past
+// the end, or whose successor starts before its name ends or past the end, ends the walk: no
+// two records share a byte, so what is listed is never more than the buffer holds.
 std::vector<StreamEntry> WalkStreamRecords(const uint8_t* data, size_t length);
 
 // Removes U+0020 (and nothing else) from both ends.

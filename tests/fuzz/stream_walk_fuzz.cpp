@@ -8,8 +8,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<uint8_t> exact(data, data + size);  // ASan catches a read one byte past it
     const auto entries = tessaline::WalkStreamRecords(exact.empty() ? nullptr : exact.data(), size);
-    for (const auto& e : entries)  // a name, shown first, then " * " and at least one digit
-        if (e.name.empty() || e.display.compare(0, e.name.size(), e.name) != 0 || e.display.size() < e.name.size() + 4)
+    // A name a volume can hold (none other addresses the stream listed), shown first, then
+    // " * " and at least one digit.
+    static const std::u16string_view kForbidden(u"\0:\\/", 4);
+    for (const auto& e : entries)
+        if (e.name.empty() || e.name.find_first_of(kForbidden) != std::u16string::npos ||
+            e.display.compare(0, e.name.size(), e.name) != 0 || e.display.size() < e.name.size() + 4)
             std::abort();
     // No two records share a byte: each entry took its header and ":" name ":$DATA" from the answer.
     size_t taken = 0;

@@ -26,7 +26,7 @@ struct WalkRow {
 };
 
 std::vector<WalkRow> WalkRows() {
-    const std::u16string long200(200, u'x'), nonAnsi = u"\u0101\u4E2D";
+    const std::u16string long200(200, u'x'), nonAnsi = u"\u0101\u4E2D", nul(u"a\0b", 3);
     // A name that holds a whole record of its own, which a successor at its start would read.
     const std::vector<uint8_t> b = BuildRecords({{Data(u"b"), 5}});
     const std::u16string hiding(reinterpret_cast<const char16_t*>(b.data()), b.size() / 2);
@@ -52,9 +52,19 @@ std::vector<WalkRow> WalkRows() {
         {"name length at 32-bit maximum", {{Data(u"a"), 1, 0xFFFFFFFF}}, 0, {}},
         {"odd name length", {{Data(u"ab"), 1, 19}, {u"", 0}}, 0, {u"ab * 1"}},
         {"successor inside its predecessor", {{Data(u"a"), 1, -1, 8}, {Data(u"b"), 2}}, 0, {u"a * 1"}},
-        {"successor inside its predecessor's name", {{hiding, 1, -1, 24}}, 0,
-         {hiding.substr(1, hiding.size() - 7) + u" * 1"}},
+        // The name holds NULs, so it is no stream's: listed would be the "b" read from inside it.
+        {"successor inside its predecessor's name", {{hiding, 1, -1, 24}}, 0, {}},
         {"a stream of another type than $DATA", {{u":notes:$EA", 1}, {Data(u"ok"), 2}}, 0, {u"ok * 2"}},
+        // Names no volume holds, which a file server or filter may still answer: each entry
+        // would address another stream, or the file's own data ("file::$DATA").
+        {"the default stream's name as a name", {{u"::$DATA:$DATA", 1}, {Data(u"ok"), 2}}, 0, {u"ok * 2"}},
+        {"a NUL inside", {{Data(nul), 1}, {Data(u"ok"), 2}}, 0, {u"ok * 2"}},
+        {"only a NUL", {{Data(nul.substr(1, 1)), 1}, {Data(u"ok"), 2}}, 0, {u"ok * 2"}},
+        {"a colon inside", {{u":x:y:$DATA", 1}, {Data(u"ok"), 2}}, 0, {u"ok * 2"}},
+        {"only a colon", {{u":::$DATA", 1}, {Data(u"ok"), 2}}, 0, {u"ok * 2"}},
+        {"backslashes up the tree", {{u":..\\..\\z:$DATA", 1}, {Data(u"ok"), 2}}, 0, {u"ok * 2"}},
+        {"a slash", {{u":dir/z:$DATA", 1}, {Data(u"ok"), 2}}, 0, {u"ok * 2"}},
+        {"no leading colon", {{u"xy:$DATA", 1}, {Data(u"ok"), 2}}, 0, {u"ok * 2"}},
     };
 }
 

@@ -45,12 +45,15 @@ BOOL CALLBACK AddPage(HPROPSHEETPAGE page, LPARAM offered) {
 }
 
 // A Page as the shell makes one, initialised with the selection (none: no data object).
-IShellExtInit* NewPage(const std::vector<std::wstring>& items) {
+IShellExtInit* NewPage(IDataObject* data) {
     auto* init = NewObject<IShellExtInit>(&DllGetClassObject, CLSID_Page, IID_IShellExtInit);
-    IDataObject* data = items.empty() ? nullptr : ShellSelection(items);
     EXPECT_EQ(init->Initialize(nullptr, data, nullptr), S_OK);
     EXPECT_TRUE(data == nullptr || data->Release() == 0) << "the data object is held only during the call";
     return init;
+}
+
+IShellExtInit* NewPage(const std::vector<std::wstring>& items) {
+    return NewPage(items.empty() ? nullptr : ShellSelection(items));
 }
 
 HRESULT AddPages(IShellExtInit* init, Offered& offered) {
@@ -65,6 +68,7 @@ HRESULT AddPages(IShellExtInit* init, Offered& offered) {
 struct Shown {
     explicit Shown(const std::vector<std::wstring>& items) : object(NewPage(items)), sheet(Add(object)) {}
     explicit Shown(const std::wstring& item) : Shown(std::vector<std::wstring>{item}) {}
+    explicit Shown(IDataObject* data) : object(NewPage(data)), sheet(Add(object)) {}
     ~Shown() {
         sheet.Close();
         EXPECT_EQ(object->Release(), 0u) << "a reference leaked";
@@ -118,6 +122,30 @@ TEST(StreamsPage, OpensOnTheFirstItemsStreamsSortedWithBothButtonsDisabled) {
         EXPECT_LT(GetTickCount() - start, 1000u) << "ms to open";
         EXPECT_EQ(shown.sheet.Entries(), row.expected);
         EXPECT_FALSE(shown.sheet.ViewEnabled() || shown.sheet.DeleteEnabled());
+    }
+}
+
+// The selection read from the shell's block itself: an ANSI list through the system's code
+// page, and one past DragQueryFile's 16-bit count by its first item, in one pass (asking
+// DragQueryFile for each item walks the list from its start each time: some 17 s here).
+TEST(StreamsPage, OpensOnTheFirstItemOfAnAnsiOrAWideListOfAnyLength) {
+    const std::wstring folder = NewTempFolder(L"block");
+    const std::wstring ansi = MakeFile({{L"ansi", "1"}}, folder + L"\\\x00E4.txt");  // one byte in code page 1252
+    const std::wstring wide = MakeFile({{L"wide", "22"}}, folder + L"\\w.txt");
+    std::u16string ansiBytes;
+    for (const char c : ToAnsi(ansi)) ansiBytes.push_back(static_cast<unsigned char>(c));
+    std::vector<std::u16string> many(65536, u"C:\\not-there");
+    many[0].assign(wide.begin(), wide.end());
+    const struct { const char* label; std::vector<uint8_t> block; Entries expected; } rows[] = {
+        {"ANSI", DropBlock(0, {ansiBytes}), {"ansi * 1"}},
+        {"65,536 wide items", DropBlock(1, many), {"wide * 2"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        const DWORD start = GetTickCount();
+        Shown shown(new BlockSelection(row.block));
+        EXPECT_LT(GetTickCount() - start, 5000u) << "ms to open";
+        EXPECT_EQ(shown.sheet.Entries(), row.expected);
     }
 }
 
