@@ -12,7 +12,8 @@ target_include_directories(tessaline_vista_decision PUBLIC ${CMAKE_SOURCE_DIR}/c
 add_library(tessaline_ansi_text STATIC ${CMAKE_SOURCE_DIR}/common/AnsiText.cpp)
 target_include_directories(tessaline_ansi_text PUBLIC ${CMAKE_SOURCE_DIR}/common)
 
-add_library(setup_portable STATIC ${CMAKE_SOURCE_DIR}/setup/FolderPath.cpp ${CMAKE_SOURCE_DIR}/setup/SetupShared.cpp)
+add_library(setup_portable STATIC ${CMAKE_SOURCE_DIR}/setup/FolderPath.cpp ${CMAKE_SOURCE_DIR}/setup/SetupShared.cpp
+            ${CMAKE_SOURCE_DIR}/setup/Sha256.cpp)
 target_include_directories(setup_portable PUBLIC ${CMAKE_SOURCE_DIR}/setup)
 
 add_library(installer_portable STATIC ${CMAKE_SOURCE_DIR}/installer/InstallFlow.cpp)
