@@ -150,6 +150,17 @@ HBITMAP LoadBanner(HINSTANCE instance) {
     return bitmap;
 }
 
+// The banner grows with the layout, as the band it lies on does: kept at its own size, it
+// would leave a patch of its own, darker blue on the band at 120 and 144 DPI.
+HBITMAP ScaledToScreen(HBITMAP banner, const Dpi& dpi) {
+    BITMAP size = {};
+    if (banner == nullptr || !GetObjectA(banner, sizeof size, &size) || (dpi.x == 96 && dpi.y == 96))
+        return banner;
+    HANDLE scaled = CopyImage(banner, IMAGE_BITMAP, MulDiv(size.bmWidth, dpi.x, 96), MulDiv(size.bmHeight, dpi.y, 96),
+                              LR_CREATEDIBSECTION | LR_COPYDELETEORG);
+    return scaled != nullptr ? static_cast<HBITMAP>(scaled) : banner;
+}
+
 bool MakeControls(HWND window, HINSTANCE instance) {
     const Dpi dpi;
     for (const ControlLayout& layout : kControls) {
@@ -181,7 +192,7 @@ bool MakeControls(HWND window, HINSTANCE instance) {
             control = GetDlgItem(GetDlgItem(window, kFrame1), f.id);
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(f.font), FALSE);
     }
-    g_owned.banner = LoadBanner(instance);
+    g_owned.banner = ScaledToScreen(LoadBanner(instance), dpi);
     if (g_owned.banner)
         SendDlgItemMessageA(window, kImage1, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(g_owned.banner));
     CheckRadioButton(window, kOp1Accept, kOp1Decline, kOp1Decline);
@@ -386,5 +397,7 @@ HWND ShowF1(HINSTANCE instance) {
     UpdateWindow(window);
     return window;
 }
+
+HWND FindRunningF1() { return FindWindowA(kWindowClass, nullptr); }
 
 }  // namespace tessaline

@@ -26,4 +26,7 @@ enum F1Control : int {
 // banner) come from the given module. nullptr when the window cannot be made.
 HWND ShowF1(HINSTANCE instance);
 
+// The F1 of another installer that runs already, or nullptr.
+HWND FindRunningF1();
+
 }  // namespace tessaline

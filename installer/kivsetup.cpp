@@ -9,6 +9,17 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     using namespace tessaline;
+    // One installer at a time, as two would copy and register over each other: a second one
+    // (a double-click too many) brings the first one's window to the front and ends. The
+    // mutex is the system's until this process ends.
+    if (CreateMutexA(nullptr, FALSE, "TessalineInstaller") != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (HWND first = FindRunningF1()) {
+            if (IsIconic(first))
+                ShowWindow(first, SW_RESTORE);
+            SetForegroundWindow(first);
+        }
+        return 0;
+    }
     const std::wstring refusal = StartupRefusal(GetFileSystemName(), [] {
         CVista vista;
         return vista.IsOSVista() == -1;
