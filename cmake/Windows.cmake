@@ -53,10 +53,18 @@ function(kivrel3_dll target)
   set_property(SOURCE ${TESSALINE_KIVREL3_RC} APPEND PROPERTY OBJECT_DEPENDS ${TESSALINE_TYPELIBS})
 endfunction()
 
-# kivsetup_program(target volume_query [stand-ins...]): kivsetup.exe over the given volume
-# query, with the given platform stand-ins linked in.
-function(kivsetup_program target volume_query)
-  add_executable(${target} WIN32 ${CMAKE_SOURCE_DIR}/installer/kivsetup.cpp ${TESSALINE_KIVSETUP_RC}
+# kivsetup_program(target volume_query page_dll uninstaller [stand-ins...]): kivsetup.exe over
+# the given volume query, with the given platform stand-ins linked in, installing the given
+# builds of Kivrel3.dll and kivremove.exe (targets) and vornex.dll: it carries their SHA-256.
+function(kivsetup_program target volume_query page_dll uninstaller)
+  set(digests ${CMAKE_CURRENT_BINARY_DIR}/${target}_digests.cpp)
+  add_custom_command(OUTPUT ${digests}
+    COMMAND ${CMAKE_COMMAND} -DOUT=${digests} -DPAGE_DLL=$<TARGET_FILE:${page_dll}>
+            -DUNINSTALLER=$<TARGET_FILE:${uninstaller}> -DVORNEX=$<TARGET_FILE:vornex>
+            -P ${CMAKE_SOURCE_DIR}/cmake/PackageDigests.cmake
+    DEPENDS ${page_dll} ${uninstaller} vornex ${CMAKE_SOURCE_DIR}/cmake/PackageDigests.cmake
+    COMMENT "SHA-256 of the files ${target} installs")
+  add_executable(${target} WIN32 ${CMAKE_SOURCE_DIR}/installer/kivsetup.cpp ${TESSALINE_KIVSETUP_RC} ${digests}
                  $<TARGET_OBJECTS:tessaline_small_runtime>)
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/installer)  # the script's pictures
   target_link_libraries(${target} PRIVATE kivsetup_window kivsetup_core ${volume_query} tessaline_vista ${ARGN})
@@ -71,10 +79,13 @@ endfunction()
 # linked in.
 function(kivremove_program target)
   add_executable(${target} WIN32 ${CMAKE_SOURCE_DIR}/uninstaller/ModInstaller.cpp
-                 ${CMAKE_SOURCE_DIR}/uninstaller/ModUnTS.cpp ${CMAKE_SOURCE_DIR}/uninstaller/kivremove.rc
+                 ${CMAKE_SOURCE_DIR}/uninstaller/kivremove.rc
                  $<TARGET_OBJECTS:tessaline_small_runtime>)
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/installer)  # the installer's icon
   target_link_libraries(${target} PRIVATE uninstaller_portable modshinstall setup_volume_query tessaline_identity
                         ${ARGN})
   target_link_options(${target} PRIVATE -s)
+  set_property(SOURCE ${CMAKE_SOURCE_DIR}/uninstaller/kivremove.rc APPEND PROPERTY OBJECT_DEPENDS
+               ${CMAKE_SOURCE_DIR}/installer/art/kivsetup.ico)
   tessaline_lean_code(${target})
 endfunction()

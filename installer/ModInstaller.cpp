@@ -1,10 +1,11 @@
 #include "ModInstaller.h"
 
-#include <cstring>
 #include <vector>
 
 #include "InstallFlow.h"
 #include "ModSHInstall.h"
+#include "PackageDigests.h"
+#include "Sha256.h"
 #include "ToolProcess.h"
 #include "Win32Util.h"
 
@@ -20,26 +21,21 @@ UniqueFile OpenToRead(const std::wstring& path) {
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-bool SameBytes(const std::wstring& a, const std::wstring& b) {
-    UniqueFile first = OpenToRead(a);
-    UniqueFile second = OpenToRead(b);
-    if (!first || !second)
+bool FileDigest(const std::wstring& path, Sha256Digest& digest) {
+    UniqueFile file = OpenToRead(path);
+    if (!file)
         return false;
-    const DWORD size = GetFileSize(first.get(), nullptr);
-    if (size == INVALID_FILE_SIZE || size != GetFileSize(second.get(), nullptr))
-        return false;
-    std::vector<char> one(64 * 1024);
-    std::vector<char> two(one.size());
-    for (DWORD left = size; left > 0;) {
-        const DWORD chunk = left < one.size() ? left : static_cast<DWORD>(one.size());
-        DWORD got1 = 0;
-        DWORD got2 = 0;
-        if (!ReadFile(first.get(), one.data(), chunk, &got1, nullptr) ||
-            !ReadFile(second.get(), two.data(), chunk, &got2, nullptr) || got1 != chunk || got2 != chunk ||
-            std::memcmp(one.data(), two.data(), chunk) != 0)
+    Sha256 hash;
+    std::vector<char> chunk(64 * 1024);
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr))
             return false;
-        left -= chunk;
+        if (got == 0)
+            break;
+        hash.Add(chunk.data(), got);
     }
+    digest = hash.Finish();
     return true;
 }
 
@@ -112,10 +108,17 @@ public:
     uint32_t CopyFileTo(const std::wstring& source, const std::wstring& destination, bool overwrite) override {
         return tessaline::CopyFileTo(source, destination, overwrite);
     }
-    bool SameContent(const std::wstring& a, const std::wstring& b) override { return SameBytes(a, b); }
+    bool Digest(const std::wstring& path, Sha256Digest& digest) override { return FileDigest(path, digest); }
+    bool DeleteFileForced(const std::wstring& path) override { return tessaline::DeleteFileForced(path); }
     bool WriteRegString(RegRoot root, const std::wstring& key, const std::wstring& valueName,
                         const std::wstring& data) override {
         return tessaline::WriteRegString(RootKey(root), key, valueName, data);
+    }
+    bool WriteRegDword(RegRoot root, const std::wstring& key, const std::wstring& valueName, uint32_t data) override {
+        return tessaline::WriteRegDword(RootKey(root), key, valueName, data);
+    }
+    bool DeleteRegKey(RegRoot root, const std::wstring& parentKey, const std::wstring& subKey) override {
+        return tessaline::DeleteRegKey(RootKey(root), parentKey, subKey);
     }
     ToolRun RunTool(const std::wstring& application, const std::wstring& commandLine, uint32_t waitMs) override {
         return RunHidden(application, commandLine, waitMs, WaitPumpingMessages);
@@ -128,7 +131,7 @@ void SetInstallerWindow(HWND window) { g_installerWindow = window; }
 
 void RunInstall() {
     PlatformInstall system;
-    ShowAndQuit(InstallFlow(system));
+    ShowAndQuit(InstallFlow(system, kPackageDigests));
 }
 
 void ShowAndQuit(const std::wstring& message) {

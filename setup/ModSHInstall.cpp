@@ -24,6 +24,20 @@ public:
     }
 };
 
+// The key and any missing keys above it are created, an existing one opened.
+bool WriteRegValue(HKEY root, const std::wstring& subKey, const std::wstring& valueName, DWORD type, const void* data,
+                   DWORD size) {
+    SECURITY_ATTRIBUTES security = {};
+    char noClass[] = "";
+    UniqueKey key;
+    DWORD disposition = 0;
+    if (RegCreateKeyExA(root, ToAnsi(subKey).c_str(), 0, noClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, &security,
+                        key.put(), &disposition) != ERROR_SUCCESS)
+        return false;
+    return RegSetValueExA(key.get(), ToAnsi(valueName).c_str(), 0, type, static_cast<const BYTE*>(data), size) ==
+           ERROR_SUCCESS;
+}
+
 }  // namespace
 
 std::wstring GetFolderPath(short selector) {
@@ -36,12 +50,12 @@ bool FileExists(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-void DeleteFileForced(const std::wstring& path) {
+bool DeleteFileForced(const std::wstring& path) {
     const std::string ansi = ToAnsi(path);
     if (GetFileAttributesA(ansi.c_str()) == INVALID_FILE_ATTRIBUTES)
-        return;
+        return true;
     SetFileAttributesA(ansi.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(ansi.c_str());
+    return DeleteFileA(ansi.c_str()) != FALSE;
 }
 
 DWORD CopyFileTo(const std::wstring& source, const std::wstring& destination, bool overwrite) {
@@ -50,21 +64,29 @@ DWORD CopyFileTo(const std::wstring& source, const std::wstring& destination, bo
         return GetLastError();
     if (overwrite)
         DeleteFileForced(destination);
-    SetFileAttributesA(from.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return CopyFileA(from.c_str(), ToAnsi(destination).c_str(), FALSE) ? ERROR_SUCCESS : GetLastError();
+    // The copy takes the source's attributes, which are set back on the copy, never on the
+    // source: a package file may be a link to a file elsewhere.
+    const std::string to = ToAnsi(destination);
+    if (!CopyFileA(from.c_str(), to.c_str(), FALSE))
+        return GetLastError();
+    SetFileAttributesA(to.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return ERROR_SUCCESS;
 }
 
 bool WriteRegString(HKEY root, const std::wstring& subKey, const std::wstring& valueName, const std::wstring& data) {
-    SECURITY_ATTRIBUTES security = {};
-    char noClass[] = "";
-    UniqueKey key;
-    DWORD disposition = 0;
-    if (RegCreateKeyExA(root, ToAnsi(subKey).c_str(), 0, noClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, &security,
-                        key.put(), &disposition) != ERROR_SUCCESS)
-        return false;
     const std::string text = ToAnsi(data);
-    return RegSetValueExA(key.get(), ToAnsi(valueName).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                          static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+    return WriteRegValue(root, subKey, valueName, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
+bool WriteRegDword(HKEY root, const std::wstring& subKey, const std::wstring& valueName, DWORD data) {
+    return WriteRegValue(root, subKey, valueName, REG_DWORD, &data, sizeof data);
+}
+
+bool DeleteRegKey(HKEY root, const std::wstring& parentKey, const std::wstring& subKey) {
+    UniqueKey parent;
+    if (RegOpenKeyExA(root, ToAnsi(parentKey).c_str(), 0, KEY_ALL_ACCESS, parent.put()) != ERROR_SUCCESS)
+        return false;
+    return RegDeleteKeyA(parent.get(), ToAnsi(subKey).c_str()) == ERROR_SUCCESS;
 }
 
 std::wstring GetFileSystemName() {

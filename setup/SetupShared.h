@@ -50,6 +50,9 @@ std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);
 // planted copy beside the program would run with the program's rights.
 std::wstring RegistrationToolPath(const std::wstring& systemFolder);
 
+// A path in quotation marks where it holds a blank, at which a command line would split it.
+std::wstring QuotedIfBlank(const std::wstring& path);
+
 // "regsvr32.exe /s " (and "/u " to unregister) + the DLL path, quoted only when it
 // holds a blank.
 std::wstring RegistrationCommand(const std::wstring& dllPath, bool unregister);

@@ -4,6 +4,7 @@
 #include "ModUnTS.h"
 #include "ToolProcess.h"
 #include "UninstallFlow.h"
+#include "Win32Util.h"
 
 namespace tessaline {
 namespace {
@@ -17,7 +18,10 @@ public:
     bool DeleteRegKey(RegRoot root, const std::wstring& parentKey, const std::wstring& subKey) override {
         return tessaline::DeleteRegKey(RootKey(root), parentKey, subKey);
     }
-    void DeleteFileForced(const std::wstring& path) override { tessaline::DeleteFileForced(path); }
+    bool DeleteFileForced(const std::wstring& path) override { return tessaline::DeleteFileForced(path); }
+    void DeleteAtRestart(const std::wstring& path) override {
+        MoveFileExA(ToAnsi(path).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
 };
 
 }  // namespace

@@ -18,8 +18,12 @@ void UninstallFlow(UninstallSystem& system) {
     for (const InstalledKey& key : kInstalledKeys)
         system.DeleteRegKey(key.root, key.parent, key.name);
 
-    system.DeleteFileForced(dll);
-    system.DeleteFileForced(JoinPath(systemFolder, kVornexDll));
+    // Explorer keeps both DLLs loaded from the first Streams page it showed until it ends, and
+    // Windows deletes no loaded DLL: without the deletion at restart they would stay for good,
+    // with no entry left to try again.
+    for (const std::wstring& file : {dll, JoinPath(systemFolder, kVornexDll)})
+        if (!system.DeleteFileForced(file))
+            system.DeleteAtRestart(file);
 }
 
 }  // namespace tessaline

@@ -15,11 +15,15 @@ public:
     virtual std::wstring GetFolderPath(short selector) = 0;
     virtual ToolRun RunTool(const std::wstring& application, const std::wstring& commandLine, uint32_t waitMs) = 0;
     virtual bool DeleteRegKey(RegRoot root, const std::wstring& parentKey, const std::wstring& subKey) = 0;
-    virtual void DeleteFileForced(const std::wstring& path) = 0;
+    // True when no file is left at the path.
+    virtual bool DeleteFileForced(const std::wstring& path) = 0;
+    // Has the file deleted when Windows next starts.
+    virtual void DeleteAtRestart(const std::wstring& path) = 0;
 };
 
-// Unregisters the page DLL, removes the three keys and deletes the two DLLs; reports nothing.
-// Without the System folder it does none of it.
+// Unregisters the page DLL, removes the three keys and deletes the two DLLs, or has them
+// deleted at the next restart where they are in use; reports nothing. Without the System
+// folder it does none of it.
 void UninstallFlow(UninstallSystem& system);
 
 }  // namespace tessaline

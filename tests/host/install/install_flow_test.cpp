@@ -4,10 +4,13 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <set>
 
 #include "FolderPath.h"
 #include "InstallFlow.h"
+#include "SameText.h"
+#include "Sha256.h"
 #include "UninstallFlow.h"
 
 namespace tessaline::testing {
@@ -18,18 +21,21 @@ using Log = std::vector<std::wstring>;
 ToolRun Ran(ToolRun::Outcome outcome, const wchar_t* text = L"") { return {outcome, 0, 0, text}; }
 std::wstring Key(RegRoot r, const std::wstring& k) { return (r == RegRoot::ClassesRoot ? L"HKCR\\" : L"HKLM\\") + k; }
 
-// Both flows' system: files in memory, one step that fails, every step in a log. Its folders
-// have a blank, at which regsvr32 must not split the DLL's path.
+// Both flows' system: files in memory (path -> bytes), one step that fails, every step in a
+// log. Its folders have a blank, at which regsvr32 and the uninstall entry must not split a path.
 struct Recorder final : InstallSystem, UninstallSystem {
     std::array<std::wstring, 3> folders = {L"C:\\WIN NT", L"C:\\WIN NT\\system32", L"C:\\TEMP"};
     std::wstring shortTemp = L"";  // the Temp folder's short form; "": none
-    std::set<std::wstring> files;
+    std::map<std::wstring, std::string> files;
+    std::set<std::wstring> inUse;  // files that cannot be deleted
+    std::wstring swapped;  // a package file someone else replaces once it was found: copied, it is foreign
     std::wstring failing;  // the log line of the step that fails
     uint32_t error = 32;   // the platform's error of a failed copy (ERROR_SHARING_VIOLATION)
     ToolRun tool = Ran(ToolRun::Ended);
     Log log;
 
-    void Unpack(const Log& names) { for (const auto& name : names) files.insert(folders[2] + L"\\kvz31\\" + name); }
+    void Unpack(const Log& names) { for (const auto& name : names) files[folders[2] + L"\\kvz31\\" + name] = Built(name); }
+    static std::string Built(const std::wstring& name) { return "the built " + std::string(name.begin(), name.end()); }
     bool Step(const std::wstring& line) { log.push_back(line); return line != failing; }
 
     std::wstring GetFolderPath(short selector) override { return folders.at(selector); }
@@ -41,13 +47,25 @@ struct Recorder final : InstallSystem, UninstallSystem {
     bool FileExists(const std::wstring& path) override { return files.count(path) != 0; }
     uint32_t CopyFileTo(const std::wstring& from, const std::wstring& to, bool) override {
         if (!Step(L"copy " + from + L" -> " + to)) return error;
-        if (files.count(from) != 0) files.insert(to);
+        if (files.count(from) != 0) files[to] = from == swapped ? "foreign" : files[from];
         return 0;
     }
-    bool SameContent(const std::wstring& a, const std::wstring& b) override { return files.count(a) && files.count(b); }
+    bool Digest(const std::wstring& path, Sha256Digest& digest) override {
+        if (files.count(path) == 0) return false;
+        digest = Hash(files[path]);
+        return true;
+    }
+    static Sha256Digest Hash(const std::string& bytes) {
+        Sha256 hash;
+        hash.Add(bytes.data(), bytes.size());
+        return hash.Finish();
+    }
     bool WriteRegString(RegRoot root, const std::wstring& key, const std::wstring& name,
                         const std::wstring& data) override {
         return Step(Key(root, key) + L"|" + name + L" = " + data);
+    }
+    bool WriteRegDword(RegRoot root, const std::wstring& key, const std::wstring& name, uint32_t data) override {
+        return Step(Key(root, key) + L"|" + name + L" = dword " + std::to_wstring(data));
     }
     ToolRun RunTool(const std::wstring& application, const std::wstring& command, uint32_t waitMs) override {
         Step(L"run " + application + L" [" + command + L"] wait " + std::to_wstring(waitMs));
@@ -56,87 +74,146 @@ struct Recorder final : InstallSystem, UninstallSystem {
     bool DeleteRegKey(RegRoot root, const std::wstring& parent, const std::wstring& sub) override {
         return Step(L"delete " + Key(root, parent + L"\\" + sub));
     }
-    void DeleteFileForced(const std::wstring& path) override { Step(L"delete " + path); }
+    bool DeleteFileForced(const std::wstring& path) override {
+        Step(L"delete " + path);
+        if (inUse.count(path) != 0) return false;
+        files.erase(path);
+        return true;
+    }
+    void DeleteAtRestart(const std::wstring& path) override { Step(L"at restart delete " + path); }
 };
 
 const Log kPackage = {L"Kivrel3.dll", L"kivremove.exe", L"vornex.dll"};
+const PackageDigests kDigests = {Recorder::Hash(Recorder::Built(L"Kivrel3.dll")),
+                                 Recorder::Hash(Recorder::Built(L"kivremove.exe")),
+                                 Recorder::Hash(Recorder::Built(L"vornex.dll"))};
 
 TEST(InstallFlow, EachOutcomeEndsInItsMessageAfterExactlyItsSteps) {
-    // A complete install; the uninstall entry unquoted, as the list of programs runs it.
+    const std::wstring entry = L"HKLM\\" + kUninstallEntry.Path() + L"|";
     const Log steps = {
         L"copy C:\\TEMP\\kvz31\\Kivrel3.dll -> C:\\WIN NT\\system32\\Kivrel3.dll",
         L"copy C:\\TEMP\\kvz31\\kivremove.exe -> C:\\WIN NT\\kivremove.exe",
-        L"HKLM\\" + kUninstallEntry.Path() + L"|UninstallString = C:\\WIN NT\\kivremove.exe",
-        L"HKLM\\" + kUninstallEntry.Path() + L"|DisplayName = " + kDisplayName,
         L"copy C:\\TEMP\\kvz31\\vornex.dll -> C:\\WIN NT\\system32\\vornex.dll",
+        // As Add/Remove Programs of 2000 and XP reads it: the blank quoted, no Change or Repair.
+        entry + L"UninstallString = \"C:\\WIN NT\\kivremove.exe\"",
+        entry + L"DisplayName = " + kDisplayName,
+        entry + L"DisplayIcon = C:\\WIN NT\\kivremove.exe",
+        entry + L"DisplayVersion = 1.9.0",
+        entry + L"Publisher = Orvando",
+        entry + L"NoModify = dword 1",
+        entry + L"NoRepair = dword 1",
         L"HKCR\\" + kFileHandler.Path() + L"| = " + kPageClsid,
         L"HKCR\\" + kFolderHandler.Path() + L"| = " + kPageClsid,
         // From the System folder by full path, never through the search path; awaited.
         L"run C:\\WIN NT\\system32\\regsvr32.exe [regsvr32.exe /s \"C:\\WIN NT\\system32\\Kivrel3.dll\"] wait 60000",
     };
+    // What a failure after the copies takes back: the keys written, then the files copied, last first.
+    const Log keysBack = {L"delete HKCR\\" + kFileHandler.Path(), L"delete HKCR\\" + kFolderHandler.Path(),
+                          L"delete HKLM\\" + kUninstallEntry.Path()};
+    const std::wstring dllBack = L"delete C:\\WIN NT\\system32\\Kivrel3.dll",
+                       uninstallerBack = L"delete C:\\WIN NT\\kivremove.exe",
+                       vornexBack = L"delete C:\\WIN NT\\system32\\vornex.dll";
     const std::wstring registerError = L"Error registering Kivrel3.dll file: regsvr32.exe ";
     const struct {
         const char* label;
         Log package;
         std::wstring message;  // its distinguishing start
-        std::string taken;     // indices into steps
-        int emptyFolder = -1;
+        std::string taken;     // steps, 'a' the first
+        Log takenBack = {};
         std::wstring failing = L"";
+        std::wstring swapped = L"";
         ToolRun tool = Ran(ToolRun::Ended);
         uint32_t error = 32;
         std::wstring temp = L"C:\\TEMP", shortTemp = L"";
+        int emptyFolder = -1;
+        bool vornexInstalled = false;
     } rows[] = {
-        {"complete", kPackage, L"Tessaline installation complete.", "01234567"},
-        {"only the page DLL in the package", {L"Kivrel3.dll"}, L"Tessaline installation complete.", "0567"},
-        {"uninstall entry not written", kPackage, L"Failed writing to Registry.", "012", -1, steps[2]},
-        {"vornex.dll in use", kPackage, L"vornex.dll could not be copied to the System folder. Restart", "01234", -1,
-         steps[4]},
-        {"kivremove.exe refused for want of rights", kPackage, L"Tessaline could not be installed: you need", "01", -1,
-         steps[1], Ran(ToolRun::Ended), 5},
+        {"complete", kPackage, kMsgComplete, "abcdefghijklm"},
+        {"only the page DLL in the package", {L"Kivrel3.dll"}, L"Tessaline file kivremove.exe not found in TEMP", ""},
+        {"no vornex.dll anywhere", {L"Kivrel3.dll", L"kivremove.exe"}, L"Tessaline file vornex.dll not found", ""},
+        {"no vornex.dll in the package, one installed", {L"Kivrel3.dll", L"kivremove.exe"}, kMsgComplete,
+         "abdefghijklm", {}, L"", L"", Ran(ToolRun::Ended), 32, L"C:\\TEMP", L"", -1, true},
+        {"no page DLL", {L"kivremove.exe", L"vornex.dll"}, kMsgNotFound, ""},
+        {"uninstall entry not written", kPackage, kMsgRegistryFailed, "abcd", {vornexBack, uninstallerBack, dllBack},
+         steps[3]},
+        {"uninstall entry's last value not written", kPackage, kMsgRegistryFailed, "abcdefghij",
+         {vornexBack, uninstallerBack, dllBack}, steps[9]},
+        {"handler key not written", kPackage, kMsgInstallFailed, "abcdefghijkl",
+         {keysBack[0], keysBack[1], keysBack[2], vornexBack, uninstallerBack, dllBack}, steps[11]},
+        // Whoever can write to the Temp folder can swap a file between its check and its copy.
+        {"the page DLL swapped after its check", kPackage, kMsgDamaged + L"Kivrel3.dll is not the file", "a", {dllBack},
+         L"", L"C:\\TEMP\\kvz31\\Kivrel3.dll"},
+        {"the uninstaller swapped after its check", kPackage, kMsgDamaged + L"kivremove.exe", "ab",
+         {uninstallerBack, dllBack}, L"", L"C:\\TEMP\\kvz31\\kivremove.exe"},
+        {"vornex.dll in use", kPackage, L"vornex.dll could not be copied to the System folder. Restart", "abc", {},
+         steps[2]},
+        {"kivremove.exe refused for want of rights", kPackage, L"Tessaline could not be installed: you need", "ab", {},
+         steps[1], L"", Ran(ToolRun::Ended), 5},
         // The ANSI calls would name a look-alike of the folder; its short form comes through.
-        {"a Temp folder outside the code page", kPackage, L"Tessaline installation complete.", "01234567", -1, L"",
+        {"a Temp folder outside the code page", kPackage, kMsgComplete, "abcdefghijklm", {}, L"", L"",
          Ran(ToolRun::Ended), 32, L"C:\\\x141ukasz", L"C:\\TEMP"},
-        {"...without a short form", kPackage, L"Tessaline cannot be installed from a folder", "", -1, L"",
+        {"...without a short form", kPackage, L"Tessaline cannot be installed from a folder", "", {}, L"", L"",
          Ran(ToolRun::Ended), 32, L"C:\\\x141ukasz"},
-        {"handler key not written", kPackage, L"Failed to install Tessaline.", "0123456", -1, steps[6]},
-        {"regsvr32 not started", kPackage, registerError + L"could not be started: File not found.", "01234567", -1,
-         L"", Ran(ToolRun::NotStarted, L"File not found.")},
-        {"regsvr32 does not end", kPackage, registerError + L"did not end within 60 seconds.", "01234567", -1,
-         L"", Ran(ToolRun::NoEnd)},
+        {"regsvr32 not started", kPackage, registerError + L"could not be started: File not found.", "abcdefghijklm",
+         {}, L"", L"", Ran(ToolRun::NotStarted, L"File not found.")},
+        {"regsvr32 does not end", kPackage, registerError + L"did not end within 60 seconds.", "abcdefghijklm", {},
+         L"", L"", Ran(ToolRun::NoEnd)},
         // An empty folder would make every path name the root of the current drive (\regsvr32.exe).
-        {"no Windows folder", kPackage, L"Tessaline could not find", "", 0},
-        {"no System folder", kPackage, L"Tessaline could not find", "", 1},
-        {"no Temp folder, a package at the drive's root", kPackage, L"Tessaline could not find", "", 2},
+        {"no Windows folder", kPackage, L"Tessaline could not find", "", {}, L"", L"", Ran(ToolRun::Ended), 32,
+         L"C:\\TEMP", L"", 0},
+        {"no System folder", kPackage, L"Tessaline could not find", "", {}, L"", L"", Ran(ToolRun::Ended), 32,
+         L"C:\\TEMP", L"", 1},
+        {"no Temp folder, a package at the drive's root", kPackage, L"Tessaline could not find", "", {}, L"", L"",
+         Ran(ToolRun::Ended), 32, L"C:\\TEMP", L"", 2},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
         Recorder s;
-        s.Unpack(row.package);
+        s.Unpack(row.package);  // into C:\TEMP, where the short form of an unshowable Temp folder leads
         s.folders[2] = row.temp;
+        if (row.vornexInstalled) s.files[L"C:\\WIN NT\\system32\\vornex.dll"] = "an installed vornex.dll";
         s.shortTemp = row.shortTemp;
         if (row.emptyFolder >= 0) s.folders[row.emptyFolder].clear();
         s.failing = row.failing;
+        s.swapped = row.swapped;
         s.tool = row.tool;
         s.error = row.error;
-        EXPECT_EQ(InstallFlow(s).substr(0, row.message.size()), row.message);
+        EXPECT_TRUE(BeginsWith(InstallFlow(s, kDigests), row.message));
         Log taken;
-        for (char i : row.taken) taken.push_back(steps[i - '0']);
+        for (char i : row.taken) taken.push_back(steps[i - 'a']);
+        taken.insert(taken.end(), row.takenBack.begin(), row.takenBack.end());
         EXPECT_EQ(s.log, taken);
+        for (const auto& file : s.files)
+            EXPECT_NE(file.second, "foreign") << "left in place: " << std::string(file.first.begin(), file.first.end());
     }
 }
 
+// A path without a blank goes into the entry as it is, as the list of programs has always run it.
+TEST(InstallFlow, QuotesTheUninstallerOnlyWhereABlankWouldSplitIt) {
+    Recorder s;
+    s.folders = {L"C:\\WINNT", L"C:\\WINNT\\system32", L"C:\\TEMP"};
+    s.Unpack(kPackage);
+    InstallFlow(s, kDigests);
+    EXPECT_NE(std::find(s.log.begin(), s.log.end(),
+                        L"HKLM\\" + kUninstallEntry.Path() + L"|UninstallString = C:\\WINNT\\kivremove.exe"),
+              s.log.end());
+}
+
 // The DLL is deleted only after its unregistration ended; every key the install wrote and both
-// DLLs go whatever a step before gave. Without the System folder nothing at all.
+// DLLs go whatever a step before gave, a DLL in use (Explorer's) at the next restart. Without
+// the System folder nothing at all.
 TEST(UninstallFlow, UnregistersFirstThenRemovesEverything) {
     Recorder s;
     s.tool = Ran(ToolRun::NotStarted);
     s.failing = L"delete HKCR\\" + kFileHandler.Path();
+    s.inUse = {L"C:\\WIN NT\\system32\\Kivrel3.dll"};
     UninstallFlow(s);
     EXPECT_EQ(s.log, (Log{L"run C:\\WIN NT\\system32\\regsvr32.exe "
                           L"[regsvr32.exe /s /u \"C:\\WIN NT\\system32\\Kivrel3.dll\"] wait 60000",
                           s.failing, L"delete HKCR\\" + kFolderHandler.Path(),
-                          L"delete HKLM\\" + kUninstallEntry.Path(),
-                          L"delete C:\\WIN NT\\system32\\Kivrel3.dll", L"delete C:\\WIN NT\\system32\\vornex.dll"}));
+                          L"delete HKLM\\" + kUninstallEntry.Path(), L"delete C:\\WIN NT\\system32\\Kivrel3.dll",
+                          L"at restart delete C:\\WIN NT\\system32\\Kivrel3.dll",
+                          L"delete C:\\WIN NT\\system32\\vornex.dll"}));
     Recorder none;
     none.folders[1].clear();
     UninstallFlow(none);

@@ -13,6 +13,7 @@
 #include "HeldRegistration.h"
 #include "Identity.h"
 #include "PageHarness.h"
+#include "SameText.h"
 #include "SetupShared.h"
 #include "TestFiles.h"
 #include "ToolProcess.h"
@@ -81,8 +82,7 @@ void MakePackage(const std::wstring& package = kPackage) {
 void ExpectEnd(const Ended& run, const std::string& message) {
     EXPECT_EQ(run.code, 0u);
     EXPECT_EQ(run.boxes.size(), message.empty() ? 0u : 1u);
-    const std::string shown = run.boxes.empty() ? "" : run.boxes[0];
-    EXPECT_EQ(shown.substr(0, message.size()), message) << shown;
+    EXPECT_TRUE(BeginsWith(run.boxes.empty() ? std::string() : run.boxes[0], message));
 }
 
 // A user's click: BM_CLICK presses and releases the mouse button over the control.
@@ -146,6 +146,16 @@ TEST_F(Installer, EndsWithTheOutcomeOfTheInstall) {
          "Tessaline is only for NTFS file systems. This system is installed on FAT32,", "",
          Quoted(BuiltFile(L"tests\\wine\\installer\\kivsetup_named.exe")) + L" FAT32"},
         {"no package folder", [] {}, nullptr, "Tessaline file not found in TEMP folder. Install failed.", ""},
+        {"no kivremove.exe in the package", [] { MakePackage(); DeleteFileW((kPackage + L"kivremove.exe").c_str()); },
+         nullptr, "Tessaline file kivremove.exe not found in TEMP folder. Install failed.", ""},
+        {"no vornex.dll in the package", [] { MakePackage(); DeleteFileW((kPackage + L"vornex.dll").c_str()); },
+         nullptr, "Tessaline file vornex.dll not found in TEMP folder. Install failed.", ""},
+        {"no vornex.dll in the package, one installed",
+         [] {
+             MakePackage();
+             MoveFileW((kPackage + L"vornex.dll").c_str(), kFiles[1].installed.c_str());
+         },
+         nullptr, kComplete, kEverything},
         {"a read-only hidden package over a read-only hidden install",
          [] {
              MakePackage();
@@ -172,9 +182,9 @@ TEST_F(Installer, EndsWithTheOutcomeOfTheInstall) {
              SetEnvironmentVariableW(L"TMP", kUnshownTemp.c_str());
          },
          nullptr, kComplete, kEverything},
-        {"a Kivrel3.dll that is a text file", [] { MakePackage(); WriteBytes(kPackage + L"Kivrel3.dll", "text\r\n"); },
-         nullptr, "Error registering Kivrel3.dll file: regsvr32.exe ended with code 3.",
-         "Kivrel3.dll, vornex.dll, kivremove.exe, entry, file handler, folder handler"},
+        // Anyone may write to a shared Temp folder: what is installed must be what the installer was built with.
+        {"a foreign kivremove.exe in the package", [] { MakePackage(); WriteBytes(kPackage + L"kivremove.exe", "MZ"); },
+         nullptr, "The Tessaline package is damaged: kivremove.exe is not the file it was made with.", ""},
     };
     wchar_t tmp[MAX_PATH] = {};
     GetEnvironmentVariableW(L"TMP", tmp, MAX_PATH);
@@ -186,7 +196,13 @@ TEST_F(Installer, EndsWithTheOutcomeOfTheInstall) {
         UniqueFile held;
         if (row.held && WriteBytes(*row.held, "old"))
             held.reset(CreateFileW(row.held->c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, 0));
+        DWORD before[3];
+        for (int i = 0; i < 3; ++i)
+            before[i] = GetFileAttributesW((kPackage + kFiles[i].name).c_str());
         ExpectEnd(row.command.empty() ? InstallThroughF1() : RunWatched(row.command), row.message);
+        for (int i = 0; i < 3; ++i)  // a package file may be a link to a file elsewhere
+            EXPECT_EQ(GetFileAttributesW((kPackage + kFiles[i].name).c_str()), before[i]) << "changed the source's "
+                                                                                          << ToAnsi(kFiles[i].name);
         SetEnvironmentVariableW(L"TMP", tmp[0] ? tmp : nullptr);
         EXPECT_EQ(Installed(), row.state);
         if (row.state != kEverything)
@@ -196,6 +212,17 @@ TEST_F(Installer, EndsWithTheOutcomeOfTheInstall) {
         for (const auto& handler : {kKeys[1], kKeys[2]})
             EXPECT_EQ(ReadRegText(handler.root, handler.key, ""), TESSALINE_CLSID_PAGE_TEXT) << handler.label;
         EXPECT_EQ(ReadRegText(HKEY_CLASSES_ROOT, kKeys[3].key + "\\InprocServer32", ""), ToAnsi(kDll));
+        // The entry as Add/Remove Programs of 2000 and XP reads it: no Change or Repair (either would only
+        // uninstall), the uninstaller's own icon, version and publisher.
+        const std::string uninstaller = ToAnsi(kFiles[2].installed), one("\1\0\0\0", 4);
+        const struct { const char* name; std::string value; } values[] = {
+            {"UninstallString", "sz:" + uninstaller + '\0'}, {"DisplayName", std::string("sz:Tessaline Utility\0", 21)},
+            {"DisplayIcon", "sz:" + uninstaller + '\0'},     {"DisplayVersion", std::string("sz:1.9.0\0", 9)},
+            {"Publisher", std::string("sz:Orvando\0", 11)},  {"NoModify", "dword:" + one},
+            {"NoRepair", "dword:" + one},
+        };
+        for (const auto& value : values)
+            EXPECT_EQ(ReadRegValue(kKeys[0].root, kKeys[0].key, value.name), value.value) << value.name;
     }
 }
 
@@ -205,10 +232,10 @@ const std::wstring kHeldDll = BuiltFile(L"tests\\wine\\installer\\held_registrat
 // WM_CLOSE and SC_CLOSE (its close box, Alt+F4) alike, and the install ends with its message. Windows 2000 and NT4
 // refuse the wait's first wake mask: F1 answers there only when the wait goes on without QS_RAWINPUT.
 TEST_F(Installer, F1AnswersAndStaysWhileRegsvr32Runs) {
-    MakePackage();
+    MakePackage();  // with the held registration as its Kivrel3.dll, which kivsetup_held.exe was built to install
     ASSERT_TRUE(CopyFileW(kHeldDll.c_str(), (kPackage + L"Kivrel3.dll").c_str(), FALSE));
     UniqueHandleNull release(CreateEventA(nullptr, TRUE, FALSE, kRegistrationRelease));
-    ExpectEnd(RunWatched(Program(L"kivsetup.exe"), [&](HWND f1) {
+    ExpectEnd(RunWatched(Program(L"kivsetup_held.exe"), [&](HWND f1) {
         Click(f1, kOp1Accept);
         PostMessageA(GetDlgItem(f1, kBOK), BM_CLICK, 0, 0);
         // From here on the installer handles what is sent to F1 nowhere but in its wait for regsvr32.
@@ -367,6 +394,11 @@ TEST_F(Installer, ProductCycleThroughTheShellsDialog) {
     UniqueLibrary loaded(LoadLibraryW(kDll.c_str()));
     ExpectEnd(RunWatched(uninstall), "");
     EXPECT_EQ(Installed(), "Kivrel3.dll, kivremove.exe");
+    // Windows deletes no loaded DLL: it goes at the next restart, which the system's own list names.
+    const std::string pending = ReadRegValue(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Session Manager",
+                                             "PendingFileRenameOperations");
+    EXPECT_NE(pending.find("\\??\\" + ToAnsi(kDll) + std::string("\0\0", 2)), std::string::npos) << pending;
+    EXPECT_EQ(pending.find("vornex"), std::string::npos) << "a DLL that could be deleted now";
     loaded.reset();
     for (int run = 0; run < 2; ++run) {
         ExpectEnd(RunWatched(uninstall), "");
@@ -374,6 +406,23 @@ TEST_F(Installer, ProductCycleThroughTheShellsDialog) {
     }
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "*\\shellex\\PropertySheetHandlers")) << "parent keys stay";
     EXPECT_TRUE(PathExists(StreamPath(kDownload, L"summary"))) << "the user's data stays";
+}
+
+// One installer at a time: a second one (a double-click too many) shows nothing, brings the first one's window to the
+// front and ends; the first goes on.
+TEST_F(Installer, ASecondInstallerLeavesItToTheFirst) {
+    MakePackage();
+    ExpectEnd(RunWatched(Program(L"kivsetup.exe"), [](HWND f1) {
+        const Ended second = RunWatched(Program(L"kivsetup.exe"), [](HWND window) {
+            ADD_FAILURE() << "the second installer showed a window";
+            PostMessageA(window, WM_CLOSE, 0, 0);
+        });
+        EXPECT_EQ(second.code, 0u);
+        EXPECT_TRUE(second.boxes.empty()) << second.boxes[0];
+        EXPECT_EQ(GetForegroundWindow(), f1);
+        Click(f1, kOp1Accept);
+        PostMessageA(GetDlgItem(f1, kBOK), BM_CLICK, 0, 0);
+    }), kComplete);
 }
 
 // Not a test: ./demo.sh's picture, the download's dialog with Zone.Identifier viewed, shown until the prefix stops.

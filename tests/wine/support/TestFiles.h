@@ -114,11 +114,21 @@ inline bool KeyExists(HKEY root, const std::string& key) {
     return RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, open.put()) == ERROR_SUCCESS;
 }
 
+// A value's bytes as stored, a REG_MULTI_SZ's NULs and a REG_DWORD's four bytes included, after
+// its type's name ("sz:", "dword:", ...); "" when there is none.
+inline std::string ReadRegValue(HKEY root, const std::string& key, const std::string& name) {
+    std::string data(64 * 1024, '\0');
+    DWORD type = 0, size = DWORD(data.size());
+    if (SHGetValueA(root, key.c_str(), name.c_str(), &type, &data[0], &size) != ERROR_SUCCESS)
+        return "";
+    const char* kind = type == REG_SZ ? "sz:" : type == REG_DWORD ? "dword:" : type == REG_MULTI_SZ ? "multi:" : "?:";
+    return kind + data.substr(0, size);
+}
+
 // A value's text; "" when there is none.
 inline std::string ReadRegText(HKEY root, const std::string& key, const std::string& name) {
-    char data[2048] = {};
-    DWORD size = sizeof data - 1;
-    return SHGetValueA(root, key.c_str(), name.c_str(), nullptr, data, &size) == ERROR_SUCCESS ? data : "";
+    const std::string value = ReadRegValue(root, key, name);
+    return value.compare(0, 3, "sz:") == 0 ? value.substr(3, value.find('\0') - 3) : "";
 }
 
 }  // namespace tessaline::testing
