@@ -1,5 +1,5 @@
-// What the running system reports about its version. The shipped files link
-// VersionFacts.cpp; a test build links a target's facts instead.
+// What the running system reports about its version, read from its system DLLs (which a
+// target's test build answers through their import slots).
 #pragma once
 
 #include <cstdint>

@@ -34,7 +34,9 @@ struct Recorder final : InstallSystem, UninstallSystem {
     ToolRun tool = Ran(ToolRun::Ended);
     Log log;
 
-    void Unpack(const Log& names) { for (const auto& name : names) files[folders[2] + L"\\kvz31\\" + name] = Built(name); }
+    void Unpack(const Log& names) {
+        for (const auto& name : names) files[folders[2] + L"\\kvz31\\" + name] = Built(name);
+    }
     static std::string Built(const std::wstring& name) { return "the built " + std::string(name.begin(), name.end()); }
     bool Step(const std::wstring& line) { log.push_back(line); return line != failing; }
 

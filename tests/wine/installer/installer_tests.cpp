@@ -244,7 +244,8 @@ TEST_F(Installer, F1AnswersAndStaysWhileRegsvr32Runs) {
             DWORD_PTR answer = 0;
             EXPECT_TRUE(SendMessageTimeoutA(f1, command ? WM_SYSCOMMAND : WM_CLOSE, command, 0, SMTO_NORMAL, 10000,
                                             &answer)) << "F1 did not answer while regsvr32 ran";
-            EXPECT_TRUE(IsWindowVisible(f1)) << (command ? "SC_CLOSE" : "WM_CLOSE") << " took F1 down under the install";
+            EXPECT_TRUE(IsWindowVisible(f1)) << (command ? "SC_CLOSE" : "WM_CLOSE")
+                                             << " took F1 down under the install";
         }
         SetEvent(release.get());
     }), kComplete);

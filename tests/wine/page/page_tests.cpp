@@ -196,10 +196,10 @@ TEST(StreamsPage, ViewAndDeleteActOnExactlyTheSelectedStream) {
             end.QuadPart = LONGLONG(row.size);
             EXPECT_TRUE(SetFilePointerEx(big.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(big.get()));
         }
-        UniqueFile holder(row.heldForWriting ? CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ |
-                                                           FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
-                                                           nullptr)
-                                             : INVALID_HANDLE_VALUE);
+        const DWORD all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        UniqueFile holder(row.heldForWriting
+                              ? CreateFileW(target.c_str(), GENERIC_WRITE, all, nullptr, OPEN_EXISTING, 0, nullptr)
+                              : INVALID_HANDLE_VALUE);
         ASSERT_EQ(bool(holder), row.heldForWriting);
         Shown shown(file);
         Sheet& sheet = shown.sheet;
@@ -320,14 +320,13 @@ int FreeTlsSlots() {
     return int(taken.size());
 }
 
-// The target's own build of Kivrel3.dll, loaded from a copy as the shell loads it: it shows its page (its stream query
-// through its own import slots), stays while an object or a server lock holds it, and once freed it is gone, file
-// and TLS slot with it (a DLL pinned by what it links would stay loaded, and a loaded DLL cannot be deleted).
+// The target's own build of Kivrel3.dll, loaded from a copy as the shell loads it: it stays while an object or a server
+// lock holds it, and once freed it is gone, file and TLS slot with it, even after showing its page (a DLL pinned by
+// what it links, as thread_local pins it, would stay loaded, and a loaded DLL cannot be deleted).
 TEST(TargetDll, StaysWhileHeldAndLeavesNothingWhenFreed) {
     const std::wstring folder = NewTempFolder(L"dll"), dllPath = folder + L"\\Kivrel3.dll";
     ASSERT_TRUE(CopyFileW(Beside(L"Kivrel3.dll").c_str(), dllPath.c_str(), FALSE));
     PlaceVornex(true, folder);
-    const std::wstring file = MakeFile({{L"theirs", "1"}});
     const int slots = FreeTlsSlots();
 
     HMODULE dll = LoadLibraryW(dllPath.c_str());
@@ -346,17 +345,17 @@ TEST(TargetDll, StaysWhileHeldAndLeavesNothingWhenFreed) {
     EXPECT_EQ(canUnloadNow(), S_FALSE) << "a server lock holds the DLL";
     factory->LockServer(FALSE);
     EXPECT_EQ(canUnloadNow(), S_OK);
-    {
+    {  // its page shown, so that all it runs once it lists streams has run before it goes
         IShellExtInit* init = nullptr;
         ASSERT_EQ(factory->CreateInstance(nullptr, IID_IShellExtInit, reinterpret_cast<void**>(&init)), S_OK);
-        IDataObject* data = ShellSelection({file});
+        IDataObject* data = ShellSelection({MakeFile({{L"theirs", "1"}})});
         EXPECT_EQ(init->Initialize(nullptr, data, nullptr), S_OK);
         data->Release();
         Offered offered;
         EXPECT_EQ(AddPages(init, offered), S_OK);
         Sheet sheet(offered.pages);
         EXPECT_EQ(sheet.Entries(), Entries{"theirs * 1"});
-        EXPECT_EQ(canUnloadNow(), S_FALSE);
+        EXPECT_EQ(canUnloadNow(), S_FALSE) << "an object holds the DLL";
         sheet.Close();
         init->Release();
     }

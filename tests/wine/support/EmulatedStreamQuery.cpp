@@ -1,9 +1,9 @@
 // ntdll's NtQueryInformationFile for the stream information, under Wine, which has no
 // streams: the streams of "f" are the sibling files "f:name". It answers as NTFS does: the
-// default "::$DATA" record first for a file, none for a folder; every record at once, or
-// the whole records that fit and STATUS_BUFFER_OVERFLOW while the buffer is too small. An item named "never-enough" plays a
-// file system (or a server behind a redirector) that is never satisfied. Any other
-// information class is refused, as Wine refuses this one.
+// default "::$DATA" record first for a file, none for a folder; every record at once, or the
+// whole records that fit and STATUS_BUFFER_OVERFLOW while the buffer is too small. An item
+// named "never-enough" plays a file system (or a server behind a redirector) that is never
+// satisfied. Every other information class goes to Wine.
 #include <winternl.h>
 
 #include <cstring>

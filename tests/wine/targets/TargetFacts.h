@@ -65,7 +65,9 @@ HRESULT CALLBACK TargetDllGetVersion(DLLVERSIONINFO* info) {
     return S_OK;
 }
 
-inline bool IsModule(HMODULE module, const wchar_t* name) { return module != nullptr && module == GetModuleHandleW(name); }
+inline bool IsModule(HMODULE module, const wchar_t* name) {
+    return module != nullptr && module == GetModuleHandleW(name);
+}
 
 // No target before Vista has kernel32's GetLocaleInfoEx; shell32 and comctl32 export
 // DllGetVersion where the target's do, and answer its versions.
@@ -92,12 +94,11 @@ inline FARPROC WINAPI TargetGetProcAddress(HMODULE module, LPCSTR name) {
 
 // The target's version record, in either of the sizes its GetVersionExA takes.
 inline BOOL WINAPI TargetGetVersionExA(LPOSVERSIONINFOA info) {
-    if (info == nullptr ||
-        (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA) && info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOEXA))) {
+    const DWORD size = info != nullptr ? info->dwOSVersionInfoSize : 0;
+    if (size != sizeof(OSVERSIONINFOA) && size != sizeof(OSVERSIONINFOEXA)) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }
-    const DWORD size = info->dwOSVersionInfoSize;
     std::memset(info, 0, size);
     std::memcpy(info, &kTarget.version, sizeof(OSVERSIONINFOA));
     info->dwOSVersionInfoSize = size;
