@@ -428,20 +428,12 @@ std::string Listing(const std::wstring& folder) {
 
 std::wstring Folder(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
 
-// The Temp folder of the programs this one starts, for as long as it lives.
-struct TempFolderAs {
-    wchar_t tmp[MAX_PATH] = {}, temp[MAX_PATH] = {};
-    explicit TempFolderAs(const std::wstring& folder) {
-        GetEnvironmentVariableW(L"TMP", tmp, MAX_PATH);
-        GetEnvironmentVariableW(L"TEMP", temp, MAX_PATH);
-        SetEnvironmentVariableW(L"TMP", folder.c_str());
-        SetEnvironmentVariableW(L"TEMP", folder.c_str());
-    }
-    ~TempFolderAs() {
-        SetEnvironmentVariableW(L"TMP", tmp[0] ? tmp : nullptr);
-        SetEnvironmentVariableW(L"TEMP", temp[0] ? temp : nullptr);
-    }
-};
+// The Temp folder of the programs this one starts.
+void UseTemp(const std::wstring& folder) {
+    SetEnvironmentVariableW(L"TMP", folder.c_str());
+    SetEnvironmentVariableW(L"TEMP", folder.c_str());
+}
+const std::wstring kOwnTemp = Folder(Temp(L""));
 
 // Downloaded into a folder of its own and started there, the shipped package unpacks the shipped files into kvz31 of
 // the Temp folder (over a kvz31 of someone else's, read-only and hidden) and kivsetup into a private folder of its
@@ -461,22 +453,20 @@ TEST_F(Installer, OneFilePackageFromADownloadFolder) {
     }
     ASSERT_TRUE(SetCurrentDirectoryW(downloads.c_str()));
     std::wstring kivsetup;  // as it runs
-    Ended run;
-    {
-        TempFolderAs as(temp);
-        run = RunWatched(Quoted(package), nullptr, [&](HWND box) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(box, &pid);
-            UniqueHandleNull process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
-            wchar_t image[MAX_PATH] = {};
-            kivsetup.assign(image, GetModuleFileNameExW(process.get(), nullptr, image, MAX_PATH));
-            EXPECT_TRUE(ReadBytes(kivsetup) == ReadBytes(kShippedKivsetup)) << "dist\\ older than the build?";
-            EXPECT_EQ(Folder(Folder(kivsetup)), temp) << ToAnsi(kivsetup);
-            EXPECT_EQ(Listing(kvz31), "Kivrel3.dll, kivremove.exe, vornex.dll");
-            for (const auto& file : kShipped)
-                EXPECT_TRUE(ReadBytes(kvz31 + file.name) == ReadBytes(file.built)) << file.name;
-        });
-    }
+    UseTemp(temp);
+    const Ended run = RunWatched(Quoted(package), nullptr, [&](HWND box) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(box, &pid);
+        UniqueHandleNull process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+        wchar_t image[MAX_PATH] = {};
+        kivsetup.assign(image, GetModuleFileNameExW(process.get(), nullptr, image, MAX_PATH));
+        EXPECT_TRUE(ReadBytes(kivsetup) == ReadBytes(kShippedKivsetup)) << "dist\\ older than the build?";
+        EXPECT_EQ(Folder(Folder(kivsetup)), temp) << ToAnsi(kivsetup);
+        EXPECT_EQ(Listing(kvz31), "Kivrel3.dll, kivremove.exe, vornex.dll");
+        for (const auto& file : kShipped)
+            EXPECT_TRUE(ReadBytes(kvz31 + file.name) == ReadBytes(file.built)) << file.name;
+    });
+    UseTemp(kOwnTemp);
     SetCurrentDirectoryA("Z:\\");
     ExpectEnd(run, "Windows Vista is not supported.");
     EXPECT_NE(kivsetup, L"") << "no kivsetup ran";
@@ -491,10 +481,9 @@ TEST_F(Installer, OneFilePackageFromADownloadFolder) {
 // package unpacked and installs, and the package leaves nothing behind.
 TEST_F(Installer, OneFilePackageInstallsThroughF1) {
     ASSERT_TRUE(CreateDirectoryW(kUnshownTemp.c_str(), nullptr));
-    {
-        TempFolderAs as(kUnshownTemp);
-        ExpectEnd(InstallThroughF1(Program(L"Tessaline-setup.exe")), kComplete);
-    }
+    UseTemp(kUnshownTemp);
+    ExpectEnd(InstallThroughF1(Program(L"Tessaline-setup.exe")), kComplete);
+    UseTemp(kOwnTemp);
     EXPECT_EQ(Installed(), kEverything);
     for (const auto& file : kFiles)
         EXPECT_TRUE(ReadBytes(file.installed) == ReadBytes(file.built)) << file.name;
