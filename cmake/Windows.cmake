@@ -89,3 +89,18 @@ function(kivremove_program target)
                ${CMAKE_SOURCE_DIR}/installer/art/kivsetup.ico)
   tessaline_lean_code(${target})
 endfunction()
+
+# tessaline_package(target output kivsetup kivrel3 kivremove): a one-file package at `output`,
+# made by makensis from the shipped package's script over those programs' files and
+# vornex.dll. (tools/assemble-dist.sh makes the shipped one, of dist/'s files.)
+function(tessaline_package target output kivsetup kivrel3 kivremove)
+  find_program(MAKENSIS makensis REQUIRED)
+  set(script ${CMAKE_SOURCE_DIR}/installer/package/Tessaline-setup.nsi)
+  add_custom_command(OUTPUT ${output}
+    COMMAND ${MAKENSIS} -V1 -WX -DKIVSETUP=$<TARGET_FILE:${kivsetup}> -DKIVREL3=$<TARGET_FILE:${kivrel3}>
+            -DKIVREMOVE=$<TARGET_FILE:${kivremove}> -DVORNEX=$<TARGET_FILE:vornex> -DOUTFILE=${output} ${script}
+    DEPENDS ${script} ${kivsetup} ${kivrel3} ${kivremove} vornex ${CMAKE_SOURCE_DIR}/common/Identity.h
+            ${TESSALINE_KIVSETUP_RC} ${CMAKE_SOURCE_DIR}/installer/art/kivsetup.ico
+    VERBATIM)
+  add_custom_target(${target} ALL DEPENDS ${output})
+endfunction()

@@ -7,7 +7,7 @@ set -euo pipefail
 # as letters.
 packages=(
   g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 libwine-dev wine64-tools
-  xvfb xauth x11-apps imagemagick zip fonts-wine
+  xvfb xauth x11-apps imagemagick zip fonts-wine nsis
   cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev
 )
 

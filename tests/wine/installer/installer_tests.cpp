@@ -2,9 +2,12 @@
 // the shell's own Properties dialog. Every test starts and ends with nothing installed.
 
 #include <gtest/gtest.h>
+#include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -107,9 +110,10 @@ HWND Focus(HWND f1) {
 // A key pressed in the control that has it, as F1's message loop and its dialog manager get it.
 void Key(HWND control, WPARAM key) { PostMessageA(control, WM_KEYDOWN, key, 1); }
 
-// This target's kivsetup.exe, through F1 as a user installs: accept, Install. From then on nothing on F1 changes.
-Ended InstallThroughF1() {
-    return RunWatched(Program(L"kivsetup.exe"), [&](HWND f1) {
+// This target's kivsetup.exe (or a program that starts it), through F1 as a user installs: accept, Install. From then
+// on nothing on F1 changes.
+Ended InstallThroughF1(const std::wstring& command = Program(L"kivsetup.exe")) {
+    return RunWatched(command, [&](HWND f1) {
         Click(f1, kOp1Accept);
         PostMessageA(GetDlgItem(f1, kBOK), BM_CLICK, 0, 0);  // its handler runs until this watch closes the message
         ASSERT_TRUE(Soon([&] { return !Enabled(f1, kBCancel); }));
@@ -442,6 +446,118 @@ TEST_F(Installer, DISABLED_Demo) {
         UniqueHandleNull never(CreateEventA(nullptr, TRUE, FALSE, nullptr));
         PumpUntil(never.get(), 60000);
     });
+}
+
+// The one-file package: the shipped one as ./build.sh makes it, and one of this target's builds beside this program.
+const std::wstring kShippedPackage = [] {
+    std::wstring path = FromAnsi("Z:" TESSALINE_DIST_DIR "/Tessaline-setup.exe");
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    return path;
+}();
+const struct { const wchar_t* name; std::wstring built; } kShipped[] = {
+    {L"Kivrel3.dll", BuiltFile(L"page\\Kivrel3.dll")},
+    {L"kivremove.exe", BuiltFile(L"uninstaller\\kivremove.exe")},
+    {L"vornex.dll", BuiltFile(L"vornex\\vornex.dll")}};
+const std::wstring kShippedKivsetup = BuiltFile(L"installer\\kivsetup.exe");
+
+// The names in a folder, sorted and joined by ", "; "" when it holds none or is not there.
+std::string Listing(const std::wstring& folder) {
+    std::set<std::string> names;
+    WIN32_FIND_DATAW found = {};
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
+        if (lstrcmpW(found.cFileName, L".") != 0 && lstrcmpW(found.cFileName, L"..") != 0)
+            names.insert(ToAnsi(found.cFileName));
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    std::string listing;
+    for (const std::string& name : names)
+        listing += (listing.empty() ? "" : ", ") + name;
+    return listing;
+}
+
+std::wstring Folder(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
+
+// The Temp folder of the programs this one starts.
+void UseTemp(const std::wstring& folder) {
+    SetEnvironmentVariableW(L"TMP", folder.c_str());
+    SetEnvironmentVariableW(L"TEMP", folder.c_str());
+}
+const std::wstring kOwnTemp = Folder(Temp(L""));
+
+// Downloaded into a folder of its own and started there, the shipped package unpacks the shipped files into kvz31 of
+// the Temp folder (over a kvz31 of someone else's, read-only and hidden) and kivsetup into a private folder of its
+// own, runs kivsetup (which under Wine refuses: Wine counts as Vista) and waits for it, and then leaves nothing behind.
+// Its Temp folder holds blanks, as XP's does, and what a command line without quotation marks would start instead.
+TEST_F(Installer, OneFilePackageFromADownloadFolder) {
+    ASSERT_TRUE(PathExists(kShippedPackage)) << "./build.sh makes it";
+    const std::wstring settings = Temp(L"Local Settings"), temp = settings + L"\\Temp", kvz31 = temp + L"\\kvz31\\";
+    const std::wstring downloads = NewTempFolder(L"My Downloads"), package = downloads + L"\\Tessaline-setup.exe";
+    const std::wstring planted = Temp(L"Local.exe");
+    ASSERT_TRUE(WriteBytes(planted, "MZ") && CreateDirectoryW(settings.c_str(), nullptr) &&
+                CreateDirectoryW(temp.c_str(), nullptr) && CreateDirectoryW(kvz31.c_str(), nullptr) &&
+                CopyFileW(kShippedPackage.c_str(), package.c_str(), TRUE));
+    for (const wchar_t* name : {L"Kivrel3.dll", L"notes.txt"}) {
+        ASSERT_TRUE(WriteBytes(kvz31 + name, "someone else's"));
+        SetFileAttributesW((kvz31 + name).c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    }
+    ASSERT_TRUE(SetCurrentDirectoryW(downloads.c_str()));
+    std::wstring kivsetup;  // as it runs
+    UseTemp(temp);
+    const Ended run = RunWatched(Quoted(package), nullptr, [&](HWND box) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(box, &pid);
+        UniqueHandleNull process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+        wchar_t image[MAX_PATH] = {};
+        kivsetup.assign(image, GetModuleFileNameExW(process.get(), nullptr, image, MAX_PATH));
+        EXPECT_TRUE(ReadBytes(kivsetup) == ReadBytes(kShippedKivsetup)) << "dist\\ older than the build?";
+        EXPECT_EQ(Folder(Folder(kivsetup)), temp) << ToAnsi(kivsetup);
+        EXPECT_EQ(Listing(kvz31), "Kivrel3.dll, kivremove.exe, vornex.dll");
+        for (const auto& file : kShipped)
+            EXPECT_TRUE(ReadBytes(kvz31 + file.name) == ReadBytes(file.built)) << file.name;
+    });
+    UseTemp(kOwnTemp);
+    SetCurrentDirectoryA("Z:\\");
+    ExpectEnd(run, "Windows Vista is not supported.");
+    EXPECT_NE(kivsetup, L"") << "no kivsetup ran";
+    EXPECT_EQ(Listing(temp), "") << "left in the Temp folder";
+    EXPECT_EQ(Listing(downloads), "Tessaline-setup.exe");
+    EXPECT_EQ(Installed(), "");
+    for (const std::wstring& path : {package, downloads, temp, settings, planted})
+        DeleteFileW(path.c_str()) || RemoveDirectoryW(path.c_str());
+}
+
+// The package of this target's builds, in a Temp folder whose name the code page cannot carry: kivsetup finds what the
+// package unpacked and installs, and the package leaves nothing behind.
+TEST_F(Installer, OneFilePackageInstallsThroughF1) {
+    ASSERT_TRUE(CreateDirectoryW(kUnshownTemp.c_str(), nullptr));
+    UseTemp(kUnshownTemp);
+    ExpectEnd(InstallThroughF1(Program(L"Tessaline-setup.exe")), kComplete);
+    UseTemp(kOwnTemp);
+    EXPECT_EQ(Installed(), kEverything);
+    for (const auto& file : kFiles)
+        EXPECT_TRUE(ReadBytes(file.installed) == ReadBytes(file.built)) << file.name;
+    EXPECT_EQ(ReadRegText(kKeys[0].root, kKeys[0].key, "UninstallString"), ToAnsi(kFiles[2].installed));
+    EXPECT_EQ(ReadRegText(kKeys[0].root, kKeys[0].key, "DisplayName"), "Tessaline Utility");
+    EXPECT_EQ(Listing(kUnshownTemp), "") << "left in the Temp folder";
+}
+
+// A package folder that cannot be made (a file of that name, held open): the package says so and runs no kivsetup
+// over whatever lies there, and leaves nothing of its own behind.
+TEST_F(Installer, OneFilePackageThatCannotUnpackSaysSo) {
+    const char kUnpackFailed[] = "Tessaline could not be unpacked into the TEMP folder. Install failed.";
+    const std::wstring blocker = kPackage.substr(0, kPackage.size() - 1), temp = Folder(blocker);
+    ASSERT_TRUE(WriteBytes(blocker, "someone else's"));
+    const std::string before = Listing(temp);
+    {
+        UniqueFile held(CreateFileW(blocker.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        const Ended run = RunWatched(Program(L"Tessaline-setup.exe"));
+        EXPECT_EQ(run.code, 1u);
+        EXPECT_EQ(run.boxes, std::vector<std::string>{kUnpackFailed});
+    }
+    EXPECT_EQ(Listing(temp), before);
+    EXPECT_EQ(Installed(), "");
+    DeleteFileW(blocker.c_str());
 }
 
 }  // namespace

@@ -3,10 +3,12 @@
 
 #include <windows.h>
 #include <shlwapi.h>
+#include <tlhelp32.h>
 
 #include <functional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Win32Util.h"
@@ -70,14 +72,35 @@ inline std::wstring Beside(const std::wstring& name) {
     return program.substr(0, program.find_last_of(L'\\') + 1) + name;
 }
 
-// How a watched program ended: its exit code (STILL_ACTIVE: not within two minutes) and its
-// message boxes' texts.
+// How a watched program ended: its exit code (STILL_ACTIVE: not within two minutes) and the
+// texts of its message boxes and of those of the programs it started.
 struct Ended { DWORD code = STILL_ACTIVE; std::vector<std::string> boxes; };
 
-// Runs a program and watches its top-level windows until it ends (another process's new
-// windows send no message here): message boxes are read and closed with OK, as a user
-// would; `visit` gets each other window (a property sheet too) once.
-inline Ended RunWatched(std::wstring command, const std::function<void(HWND)>& visit = nullptr) {
+// `root` and the processes it started, and those they started, as far as they still run.
+inline std::set<DWORD> ProcessTree(DWORD root) {
+    std::set<DWORD> tree = {root};
+    std::vector<std::pair<DWORD, DWORD>> parents;  // parent, child
+    UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = snapshot && Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry))
+        parents.push_back({entry.th32ParentProcessID, entry.th32ProcessID});
+    for (size_t size = 0; size != tree.size();) {
+        size = tree.size();
+        for (const auto& [parent, child] : parents)
+            if (tree.count(parent))
+                tree.insert(child);
+    }
+    return tree;
+}
+
+// Runs a program and watches its top-level windows, and those of the programs it starts,
+// until it ends (another process's new windows send no message here): message boxes are
+// read, handed to `atBox` while they are shown, and closed with OK, as a user would; `visit`
+// gets each other window (a property sheet too) once.
+inline Ended RunWatched(std::wstring command, const std::function<void(HWND)>& visit = nullptr,
+                        const std::function<void(HWND)>& atBox = nullptr) {
     Ended run;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
@@ -89,16 +112,19 @@ inline Ended RunWatched(std::wstring command, const std::function<void(HWND)>& v
     for (DWORD waited = 0; WaitForSingleObject(process.get(), 50) == WAIT_TIMEOUT; waited += 50) {
         if (waited > 120000)
             TerminateProcess(process.get(), STILL_ACTIVE);  // the wait then ends, with that code
+        const std::set<DWORD> watched = ProcessTree(info.dwProcessId);
         for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
             DWORD pid = 0;
             char text[1024] = {};
             GetWindowThreadProcessId(window, &pid);
-            if (pid != info.dwProcessId || !IsWindowVisible(window) || !seen.insert(window).second)
+            if (!watched.count(pid) || !IsWindowVisible(window) || !seen.insert(window).second)
                 continue;
             GetClassNameA(window, text, sizeof text);
             if (lstrcmpA(text, "#32770") == 0 && GetDlgItem(window, 0xFFFF) != nullptr) {  // its text
                 GetWindowTextA(GetDlgItem(window, 0xFFFF), text, sizeof text);
                 run.boxes.push_back(text);
+                if (atBox)
+                    atBox(window);
                 PostMessageA(window, WM_COMMAND, IDOK, 0);
             } else if (visit) {
                 visit(window);
