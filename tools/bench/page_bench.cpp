@@ -91,7 +91,7 @@ double OpenFilledList(const std::vector<std::string>& lines) {
 // it over: the page reads the whole list, though it shows only the first item.
 double InitializeOver(const std::vector<uint8_t>& block) {
     IShellExtInit* init = NewObject<IShellExtInit>(&DllGetClassObject, CLSID_Page, IID_IShellExtInit);
-    IDataObject* data = new BlockSelection(block);
+    IDataObject* data = BlockSelection(block);
     const double start = Now();
     init->Initialize(nullptr, data, nullptr);
     const double took = Now() - start;
@@ -108,7 +108,7 @@ int main() {
     using namespace tessaline::testing;
     g_module = GetModuleHandleA(nullptr);
     ModPropsProcessAttach();
-    CoInitialize(nullptr);
+    OleInitialize(nullptr);
     CopyFileW(BuiltFile(L"vornex\\vornex.dll").c_str(), Beside(L"vornex.dll").c_str(), FALSE);
     std::printf("%8s %8s %12s %12s %7s\n", "streams", "listed", "page ms", "list box ms", "ratio");
     const std::wstring item = NewTempFolder(L"bench") + L"\\item.txt";

@@ -15,7 +15,7 @@ using Entries = std::vector<std::string>;
 using Streams = std::vector<std::pair<std::wstring, std::string>>;
 
 // This program plays Kivrel3.dll, attached to the process: it holds the page's template and has vornex.dll beside it.
-const bool kPlaysTheDll = (g_module = GetModuleHandleA(nullptr), ModPropsProcessAttach(), CoInitialize(nullptr), true);
+const bool kPlaysTheDll = (g_module = GetModuleHandleA(nullptr), ModPropsProcessAttach(), OleInitialize(nullptr), true);
 
 void PlaceVornex(bool present, const std::wstring& folder = L"") {
     const std::wstring placed = folder.empty() ? Beside(L"vornex.dll") : folder + L"\\vornex.dll";
@@ -143,7 +143,7 @@ TEST(StreamsPage, OpensOnTheFirstItemOfAnAnsiOrAWideListOfAnyLength) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
         const DWORD start = GetTickCount();
-        Shown shown(new BlockSelection(row.block));
+        Shown shown(BlockSelection(row.block));
         EXPECT_LT(GetTickCount() - start, 5000u) << "ms to open";
         EXPECT_EQ(shown.sheet.Entries(), row.expected);
     }

@@ -67,48 +67,17 @@ inline IDataObject* ShellSelection(const std::vector<std::wstring>& items) {
     return data;
 }
 
-// A data object that hands over a DROPFILES block made by hand (DropBlock), in global
-// memory as the shell's: each GetData gives a copy, which the caller releases.
-class BlockSelection final : public IDataObject {
-public:
-    explicit BlockSelection(std::vector<uint8_t> block) : block_(std::move(block)) {}
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-        *out = iid == IID_IUnknown || iid == IID_IDataObject ? this : nullptr;
-        return *out != nullptr ? (AddRef(), S_OK) : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --refs_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
-    STDMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
-        *medium = STGMEDIUM();
-        if (format->cfFormat != CF_HDROP || (format->tymed & TYMED_HGLOBAL) == 0)
-            return DV_E_FORMATETC;
-        HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, block_.size());
-        if (copy == nullptr)
-            return E_OUTOFMEMORY;
-        std::copy(block_.begin(), block_.end(), static_cast<uint8_t*>(GlobalLock(copy)));
-        GlobalUnlock(copy);
-        medium->tymed = TYMED_HGLOBAL;
-        medium->hGlobal = copy;
-        return S_OK;
-    }
-    STDMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    STDMETHODIMP QueryGetData(FORMATETC*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
-    STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
-    STDMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
-    STDMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-    STDMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
-
-private:
-    std::vector<uint8_t> block_;
-    ULONG refs_ = 1;
-};
+// A data object that hands over a DROPFILES block made by hand (DropBlock), in global memory
+// as the shell's: OLE's own for what the clipboard holds, CF_HDROP put there.
+inline IDataObject* BlockSelection(const std::vector<uint8_t>& block) {
+    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, block.size());
+    std::copy(block.begin(), block.end(), static_cast<uint8_t*>(GlobalLock(copy)));
+    GlobalUnlock(copy);
+    IDataObject* data = nullptr;
+    EXPECT_TRUE(OpenClipboard(nullptr) && EmptyClipboard() && SetClipboardData(CF_HDROP, copy) && CloseClipboard());
+    EXPECT_EQ(OleGetClipboard(&data), S_OK);
+    return data;
+}
 
 class Sheet {
 public:
