@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -110,76 +111,69 @@ TEST(InstallFlow, EachOutcomeEndsInItsMessageAfterExactlyItsSteps) {
         L"run C:\\WIN NT\\system32\\regsvr32.exe [regsvr32.exe /s \"C:\\WIN NT\\system32\\Kivrel3.dll\"] wait 60000",
     };
     // What a failure after the copies takes back: the keys written, then the files copied, last first.
-    const Log keysBack = {L"delete HKCR\\" + kFileHandler.Path(), L"delete HKCR\\" + kFolderHandler.Path(),
-                          L"delete HKLM\\" + kUninstallEntry.Path()};
-    const std::wstring dllBack = L"delete C:\\WIN NT\\system32\\Kivrel3.dll",
-                       uninstallerBack = L"delete C:\\WIN NT\\kivremove.exe",
-                       vornexBack = L"delete C:\\WIN NT\\system32\\vornex.dll";
+    const std::wstring dllBack = L"delete C:\\WIN NT\\system32\\Kivrel3.dll";
+    const Log filesBack = {L"delete C:\\WIN NT\\system32\\vornex.dll", L"delete C:\\WIN NT\\kivremove.exe", dllBack};
+    const Log allBack = {L"delete HKCR\\" + kFileHandler.Path(), L"delete HKCR\\" + kFolderHandler.Path(),
+                         L"delete HKLM\\" + kUninstallEntry.Path(), filesBack[0], filesBack[1], dllBack};
     const std::wstring registerError = L"Error registering Kivrel3.dll file: regsvr32.exe ";
+    const auto only = [](Log names) { return [names](Recorder& s) { s.files.clear(), s.Unpack(names); }; };
+    const auto failing = [](const std::wstring& step, uint32_t error = 32) {
+        return [step, error](Recorder& s) { s.failing = step, s.error = error; };
+    };
+    const auto temp = [](const wchar_t* folder, const wchar_t* shortForm) {
+        return [folder, shortForm](Recorder& s) { s.folders[2] = folder, s.shortTemp = shortForm; };
+    };
+    const auto tool = [](ToolRun run) { return [run](Recorder& s) { s.tool = run; }; };
     const struct {
         const char* label;
-        Log package;
         std::wstring message;  // its distinguishing start
         std::string taken;     // steps, 'a' the first
-        Log takenBack = {};
-        std::wstring failing = L"";
-        std::wstring swapped = L"";
-        ToolRun tool = Ran(ToolRun::Ended);
-        uint32_t error = 32;
-        std::wstring temp = L"C:\\TEMP", shortTemp = L"";
-        int emptyFolder = -1;
-        bool vornexInstalled = false;
+        Log takenBack;
+        std::function<void(Recorder&)> setUp;  // after the whole package was unpacked into C:\TEMP\kvz31
     } rows[] = {
-        {"complete", kPackage, kMsgComplete, "abcdefghijklm"},
-        {"only the page DLL in the package", {L"Kivrel3.dll"}, L"Tessaline file kivremove.exe not found in TEMP", ""},
-        {"no vornex.dll anywhere", {L"Kivrel3.dll", L"kivremove.exe"}, L"Tessaline file vornex.dll not found", ""},
-        {"no vornex.dll in the package, one installed", {L"Kivrel3.dll", L"kivremove.exe"}, kMsgComplete,
-         "abdefghijklm", {}, L"", L"", Ran(ToolRun::Ended), 32, L"C:\\TEMP", L"", -1, true},
-        {"no page DLL", {L"kivremove.exe", L"vornex.dll"}, kMsgNotFound, ""},
-        {"uninstall entry not written", kPackage, kMsgRegistryFailed, "abcd", {vornexBack, uninstallerBack, dllBack},
-         steps[3]},
-        {"uninstall entry's last value not written", kPackage, kMsgRegistryFailed, "abcdefghij",
-         {vornexBack, uninstallerBack, dllBack}, steps[9]},
-        {"handler key not written", kPackage, kMsgInstallFailed, "abcdefghijkl",
-         {keysBack[0], keysBack[1], keysBack[2], vornexBack, uninstallerBack, dllBack}, steps[11]},
+        {"complete", kMsgComplete, "abcdefghijklm", {}, nullptr},
+        {"only the page DLL in the package", L"Tessaline file kivremove.exe not found in TEMP", "", {},
+         only({L"Kivrel3.dll"})},
+        {"no vornex.dll anywhere", L"Tessaline file vornex.dll not found", "", {},
+         only({L"Kivrel3.dll", L"kivremove.exe"})},
+        {"no vornex.dll in the package, one installed", kMsgComplete, "abdefghijklm", {},
+         [](Recorder& s) {
+             s.files.erase(L"C:\\TEMP\\kvz31\\vornex.dll");
+             s.files[L"C:\\WIN NT\\system32\\vornex.dll"] = "an installed one";
+         }},
+        {"no page DLL", kMsgNotFound, "", {}, only({L"kivremove.exe", L"vornex.dll"})},
+        {"uninstall entry not written", kMsgRegistryFailed, "abcd", filesBack, failing(steps[3])},
+        {"uninstall entry's last value not written", kMsgRegistryFailed, "abcdefghij", filesBack, failing(steps[9])},
+        {"handler key not written", kMsgInstallFailed, "abcdefghijkl", allBack, failing(steps[11])},
         // Whoever can write to the Temp folder can swap a file between its check and its copy.
-        {"the page DLL swapped after its check", kPackage, kMsgDamaged + L"Kivrel3.dll is not the file", "a", {dllBack},
-         L"", L"C:\\TEMP\\kvz31\\Kivrel3.dll"},
-        {"the uninstaller swapped after its check", kPackage, kMsgDamaged + L"kivremove.exe", "ab",
-         {uninstallerBack, dllBack}, L"", L"C:\\TEMP\\kvz31\\kivremove.exe"},
-        {"vornex.dll in use", kPackage, L"vornex.dll could not be copied to the System folder. Restart", "abc", {},
-         steps[2]},
-        {"kivremove.exe refused for want of rights", kPackage, L"Tessaline could not be installed: you need", "ab", {},
-         steps[1], L"", Ran(ToolRun::Ended), 5},
+        {"the page DLL swapped after its check", kMsgDamaged + L"Kivrel3.dll is not the file", "a", {dllBack},
+         [](Recorder& s) { s.swapped = L"C:\\TEMP\\kvz31\\Kivrel3.dll"; }},
+        {"the uninstaller swapped after its check", kMsgDamaged + L"kivremove.exe", "ab", {filesBack[1], dllBack},
+         [](Recorder& s) { s.swapped = L"C:\\TEMP\\kvz31\\kivremove.exe"; }},
+        {"vornex.dll in use", L"vornex.dll could not be copied to the System folder. Restart", "abc", {},
+         failing(steps[2])},
+        {"kivremove.exe refused for want of rights", L"Tessaline could not be installed: you need", "ab", {},
+         failing(steps[1], 5)},
         // The ANSI calls would name a look-alike of the folder; its short form comes through.
-        {"a Temp folder outside the code page", kPackage, kMsgComplete, "abcdefghijklm", {}, L"", L"",
-         Ran(ToolRun::Ended), 32, L"C:\\\x141ukasz", L"C:\\TEMP"},
-        {"...without a short form", kPackage, L"Tessaline cannot be installed from a folder", "", {}, L"", L"",
-         Ran(ToolRun::Ended), 32, L"C:\\\x141ukasz"},
-        {"regsvr32 not started", kPackage, registerError + L"could not be started: File not found.", "abcdefghijklm",
-         {}, L"", L"", Ran(ToolRun::NotStarted, L"File not found.")},
-        {"regsvr32 does not end", kPackage, registerError + L"did not end within 60 seconds.", "abcdefghijklm", {},
-         L"", L"", Ran(ToolRun::NoEnd)},
+        {"a Temp folder outside the code page", kMsgComplete, "abcdefghijklm", {},
+         temp(L"C:\\\x141ukasz", L"C:\\TEMP")},
+        {"...without a short form", L"Tessaline cannot be installed from a folder", "", {},
+         temp(L"C:\\\x141ukasz", L"")},
+        {"regsvr32 not started", registerError + L"could not be started: File not found.", "abcdefghijklm", {},
+         tool(Ran(ToolRun::NotStarted, L"File not found."))},
+        {"regsvr32 does not end", registerError + L"did not end within 60 seconds.", "abcdefghijklm", {},
+         tool(Ran(ToolRun::NoEnd))},
         // An empty folder would make every path name the root of the current drive (\regsvr32.exe).
-        {"no Windows folder", kPackage, L"Tessaline could not find", "", {}, L"", L"", Ran(ToolRun::Ended), 32,
-         L"C:\\TEMP", L"", 0},
-        {"no System folder", kPackage, L"Tessaline could not find", "", {}, L"", L"", Ran(ToolRun::Ended), 32,
-         L"C:\\TEMP", L"", 1},
-        {"no Temp folder, a package at the drive's root", kPackage, L"Tessaline could not find", "", {}, L"", L"",
-         Ran(ToolRun::Ended), 32, L"C:\\TEMP", L"", 2},
+        {"no Windows folder", L"Tessaline could not find", "", {}, [](Recorder& s) { s.folders[0].clear(); }},
+        {"no System folder", L"Tessaline could not find", "", {}, [](Recorder& s) { s.folders[1].clear(); }},
+        {"no Temp folder, a package at the drive's root", L"Tessaline could not find", "", {},
+         [](Recorder& s) { s.folders[2].clear(); }},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
         Recorder s;
-        s.Unpack(row.package);  // into C:\TEMP, where the short form of an unshowable Temp folder leads
-        s.folders[2] = row.temp;
-        if (row.vornexInstalled) s.files[L"C:\\WIN NT\\system32\\vornex.dll"] = "an installed vornex.dll";
-        s.shortTemp = row.shortTemp;
-        if (row.emptyFolder >= 0) s.folders[row.emptyFolder].clear();
-        s.failing = row.failing;
-        s.swapped = row.swapped;
-        s.tool = row.tool;
-        s.error = row.error;
+        s.Unpack(kPackage);
+        if (row.setUp) row.setUp(s);
         EXPECT_TRUE(BeginsWith(InstallFlow(s, kDigests), row.message));
         Log taken;
         for (char i : row.taken) taken.push_back(steps[i - 'a']);

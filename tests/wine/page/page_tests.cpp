@@ -274,42 +274,6 @@ TEST(PageObject, AddPagesHandsThePageOverOnlyThroughVornexBesideTheDll) {
     }
 }
 
-// A page shown on another thread, as Explorer shows a second Properties dialog, keeps its
-// own controls and file, and leaves this thread's page its own.
-struct OtherThread {
-    std::wstring file;
-    UniqueHandleNull opened{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-    UniqueHandleNull proceed{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-    std::string pane = "";
-    static DWORD WINAPI Run(void* self) {
-        auto* other = static_cast<OtherThread*>(self);
-        Shown shown(other->file);
-        shown.sheet.ClickEntry(0);
-        SetEvent(other->opened.get());
-        PumpUntil(other->proceed.get());  // its page open and selected meanwhile
-        shown.sheet.PressView();
-        other->pane = shown.sheet.PaneText();
-        return 0;
-    }
-};
-
-TEST(StreamsPage, PagesOnTwoThreadsKeepTheirOwnState) {
-    const std::wstring mine = MakeFile({{L"mine", "this thread"}});
-    OtherThread other{MakeFile({{L"theirs", "other thread"}})};
-    Shown shown(mine);
-    shown.sheet.ClickEntry(0);
-    UniqueHandleNull thread(CreateThread(nullptr, 0, &OtherThread::Run, &other, 0, nullptr));
-    ASSERT_TRUE(PumpUntil(other.opened.get()));
-    shown.sheet.PressView();
-    EXPECT_EQ(shown.sheet.PaneText(), "this thread");
-    shown.sheet.PressDelete();
-    SetEvent(other.proceed.get());
-    ASSERT_TRUE(PumpUntil(thread.get()));
-    EXPECT_EQ(other.pane, "other thread");
-    EXPECT_FALSE(PathExists(StreamPath(mine, L"mine")));
-    EXPECT_TRUE(PathExists(StreamPath(other.file, L"theirs")));
-}
-
 // TLS slots this process can still take.
 int FreeTlsSlots() {
     std::vector<DWORD> taken;

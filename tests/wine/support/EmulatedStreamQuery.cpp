@@ -3,7 +3,7 @@
 // default "::$DATA" record first for a file, none for a folder; every record at once, or the
 // whole records that fit and STATUS_BUFFER_OVERFLOW while the buffer is too small. An item
 // named "never-enough" plays a file system (or a server behind a redirector) that is never
-// satisfied. Every other information class goes to Wine.
+// satisfied. No other information class is asked of it.
 #include <winternl.h>
 
 #include <cstring>
@@ -17,6 +17,7 @@ namespace {
 constexpr NTSTATUS kStatusBufferOverflow = NTSTATUS(0x80000005);
 constexpr NTSTATUS kStatusInvalidHandle = NTSTATUS(0xC0000008);
 constexpr NTSTATUS kStatusAccessViolation = NTSTATUS(0xC0000005);
+constexpr NTSTATUS kStatusInvalidInfoClass = NTSTATUS(0xC0000003);
 
 std::vector<testing::Record> Answer(const std::wstring& path, const BY_HANDLE_FILE_INFORMATION& info) {
     std::vector<testing::Record> streams;
@@ -53,11 +54,8 @@ NTSTATUS NTAPI EmulatedNtQueryInformationFile(HANDLE file, PIO_STATUS_BLOCK io, 
                                               FILE_INFORMATION_CLASS infoClass) {
     if (io == nullptr)
         return kStatusAccessViolation;
-    if (infoClass != FileStreamInformation) {
-        static const auto wine = targets::WineFunction<decltype(&NtQueryInformationFile)>("ntdll.dll",
-                                                                                          "NtQueryInformationFile");
-        return wine(file, io, buffer, length, infoClass);
-    }
+    if (infoClass != FileStreamInformation)
+        return kStatusInvalidInfoClass;
     using GetPathFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);  // Wine's, not the targets'
     static const auto getPath = targets::WineFunction<GetPathFn>("kernel32.dll", "GetFinalPathNameByHandleW");
     std::wstring path(32768, L'\0');

@@ -42,7 +42,8 @@ inline FARPROC WineProcAddress(HMODULE module, LPCSTR name) {
         text.Buffer = const_cast<PCHAR>(name);
     }
     PVOID address = nullptr;
-    if (LdrGetProcedureAddress(module, byName ? &text : nullptr, byName ? 0 : ULONG(ULONG_PTR(name)), &address) != 0) {
+    const ULONG ordinal = byName ? 0 : ULONG(ULONG_PTR(name));
+    if (LdrGetProcedureAddress(module, byName ? &text : nullptr, ordinal, &address) != 0) {
         SetLastError(ERROR_PROC_NOT_FOUND);
         return nullptr;
     }
@@ -69,27 +70,25 @@ inline bool IsModule(HMODULE module, const wchar_t* name) {
     return module != nullptr && module == GetModuleHandleW(name);
 }
 
+template <const DLLVERSIONINFO TargetSystem::*dll>
+FARPROC VersionOf() {
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&TargetDllGetVersion<dll>));
+}
+
 // No target before Vista has kernel32's GetLocaleInfoEx; shell32 and comctl32 export
 // DllGetVersion where the target's do, and answer its versions.
 inline FARPROC WINAPI TargetGetProcAddress(HMODULE module, LPCSTR name) {
     const bool byName = (reinterpret_cast<ULONG_PTR>(name) >> 16) != 0;
-    if (byName && IsModule(module, L"kernel32.dll") && std::strcmp(name, "GetLocaleInfoEx") == 0) {
+    const bool version = byName && std::strcmp(name, "DllGetVersion") == 0;
+    const bool shell32 = version && IsModule(module, L"shell32.dll");
+    const bool comctl32 = version && IsModule(module, L"comctl32.dll");
+    if ((byName && IsModule(module, L"kernel32.dll") && std::strcmp(name, "GetLocaleInfoEx") == 0) ||
+        (shell32 && kTarget.shell32.cbSize == 0) || (comctl32 && kTarget.comctl32.cbSize == 0)) {
         SetLastError(ERROR_PROC_NOT_FOUND);
         return nullptr;
     }
-    if (byName && std::strcmp(name, "DllGetVersion") == 0) {
-        const bool shell32 = IsModule(module, L"shell32.dll"), comctl32 = IsModule(module, L"comctl32.dll");
-        const DLLVERSIONINFO* target = shell32 ? &kTarget.shell32 : comctl32 ? &kTarget.comctl32 : nullptr;
-        if (target != nullptr && target->cbSize == 0) {
-            SetLastError(ERROR_PROC_NOT_FOUND);
-            return nullptr;
-        }
-        if (shell32)
-            return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&TargetDllGetVersion<&TargetSystem::shell32>));
-        if (comctl32)
-            return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&TargetDllGetVersion<&TargetSystem::comctl32>));
-    }
-    return WineProcAddress(module, name);
+    return shell32 ? VersionOf<&TargetSystem::shell32>() : comctl32 ? VersionOf<&TargetSystem::comctl32>()
+                                                                     : WineProcAddress(module, name);
 }
 
 // The target's version record, in either of the sizes its GetVersionExA takes.
