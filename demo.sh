@@ -20,9 +20,9 @@ rm -f "$out"/*.png
 trap 'tests/wine/rig.sh cleanup "$rig" >/dev/null 2>&1' EXIT
 trap 'exit 130' INT TERM HUP
 tests/wine/rig.sh setup "$rig" >/dev/null
-display=$(cat "$rig/display")
 
-shoot() { DISPLAY=$display import -window root "$1"; echo "  $1"; }
+# Each run in a prefix of its own has a display of its own: the shot is taken of that one.
+shoot() { DISPLAY=$(cat "$rig/fresh/$1.x/display") import -window root "$2"; echo "  $2"; }
 
 echo "Screenshots:"
 
@@ -31,7 +31,7 @@ installer=$win/tests/wine/xp/kivsetup.exe
 tests/wine/rig.sh run "$rig" --fresh-prefix installer -- "$installer" >/dev/null 2>&1 &
 pid=$!
 sleep 5
-shoot "$out/installer.png"
+shoot installer "$out/installer.png"
 WINEPREFIX=$rig/fresh/installer wineserver -k >/dev/null 2>&1 || true
 wait $pid 2>/dev/null || true
 
@@ -48,6 +48,6 @@ for _ in $(seq 600); do
 done
 grep -q '^demo: shown' "$log" || { echo "demo: timed out" >&2; exit 1; }
 sleep 1
-shoot "$out/streams-page.png"
+shoot page "$out/streams-page.png"
 WINEPREFIX=$rig/fresh/page wineserver -k >/dev/null 2>&1 || true
 wait $pid 2>/dev/null || true
