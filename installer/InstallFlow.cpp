@@ -98,6 +98,7 @@ std::wstring InstallFlow(InstallSystem& system, const PackageDigests& digests) {
                               system.WriteRegDword(root, entry, L"NoModify", 1) &&
                               system.WriteRegDword(root, entry, L"NoRepair", 1);
     if (!entryWritten) {
+        system.DeleteRegKey(root, kUninstallEntry.parent, kUninstallEntry.name);  // what was written of it
         takeBack();
         return kMsgRegistryFailed;
     }

@@ -115,6 +115,7 @@ TEST(InstallFlow, EachOutcomeEndsInItsMessageAfterExactlyItsSteps) {
     const Log filesBack = {L"delete C:\\WIN NT\\system32\\vornex.dll", L"delete C:\\WIN NT\\kivremove.exe", dllBack};
     const Log allBack = {L"delete HKCR\\" + kFileHandler.Path(), L"delete HKCR\\" + kFolderHandler.Path(),
                          L"delete HKLM\\" + kUninstallEntry.Path(), filesBack[0], filesBack[1], dllBack};
+    const Log entryBack = {allBack[2], filesBack[0], filesBack[1], dllBack};
     const std::wstring registerError = L"Error registering Kivrel3.dll file: regsvr32.exe ";
     const auto only = [](Log names) { return [names](Recorder& s) { s.files.clear(), s.Unpack(names); }; };
     const auto failing = [](const std::wstring& step, uint32_t error = 32) {
@@ -142,8 +143,8 @@ TEST(InstallFlow, EachOutcomeEndsInItsMessageAfterExactlyItsSteps) {
              s.files[L"C:\\WIN NT\\system32\\vornex.dll"] = "an installed one";
          }},
         {"no page DLL", kMsgNotFound, "", {}, only({L"kivremove.exe", L"vornex.dll"})},
-        {"uninstall entry not written", kMsgRegistryFailed, "abcd", filesBack, failing(steps[3])},
-        {"uninstall entry's last value not written", kMsgRegistryFailed, "abcdefghij", filesBack, failing(steps[9])},
+        {"uninstall entry not written", kMsgRegistryFailed, "abcd", entryBack, failing(steps[3])},
+        {"uninstall entry's last value not written", kMsgRegistryFailed, "abcdefghij", entryBack, failing(steps[9])},
         {"handler key not written", kMsgInstallFailed, "abcdefghijkl", allBack, failing(steps[11])},
         // Whoever can write to the Temp folder can swap a file between its check and its copy.
         {"the page DLL swapped after its check", kMsgDamaged + L"Kivrel3.dll is not the file", "a", {dllBack},
