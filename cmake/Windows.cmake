@@ -91,8 +91,7 @@ function(kivremove_program target)
 endfunction()
 
 # tessaline_package(target output kivsetup kivrel3 kivremove): a one-file package at `output`,
-# made by makensis from the shipped package's script over those programs' files and
-# vornex.dll. (tools/assemble-dist.sh makes the shipped one, of dist/'s files.)
+# made by makensis from the package's script over those programs' files and vornex.dll.
 function(tessaline_package target output kivsetup kivrel3 kivremove)
   find_program(MAKENSIS makensis REQUIRED)
   set(script ${CMAKE_SOURCE_DIR}/installer/package/Tessaline-setup.nsi)

@@ -1,12 +1,11 @@
 #!/usr/bin/env bash
-# assemble-dist.sh WINDOWS_BUILD_DIR DIST_DIR: the distribution folder as the one-file
-# package unpacks it, kivsetup.exe beside kvz31/ with the page DLL, the uninstaller and
-# vornex.dll; that package, Tessaline-setup.exe, made of those files; and the folder zipped.
+# assemble-dist.sh WINDOWS_BUILD_DIR DIST_DIR: the one-file package, Tessaline-setup.exe, as the
+# build made it of the shipped files; the folder it unpacks, kivsetup.exe beside kvz31/ with
+# the page DLL, the uninstaller and vornex.dll; and that folder zipped.
 set -euo pipefail
 win=$1; dist=$2
 out=$dist/Tessaline
-package=$dist/Tessaline-setup.exe
-rm -rf "$out" "$dist/Tessaline.zip" "$package"
+rm -rf "$out" "$dist/Tessaline.zip" "$dist/Tessaline-setup.exe"
 mkdir -p "$out/kvz31"
 # Every file or nothing: an incomplete distribution would install an incomplete product.
 copy() {
@@ -19,13 +18,7 @@ copy "$win/installer/kivsetup.exe"  "$out/"
 copy "$win/page/Kivrel3.dll"        "$out/kvz31/"
 copy "$win/uninstaller/kivremove.exe" "$out/kvz31/"
 copy "$win/vornex/vornex.dll"       "$out/kvz31/"
-# makensis works in the script's folder: every path it gets is absolute.
-here=$(realpath "$out")
-makensis -V1 -WX -DKIVSETUP="$here/kivsetup.exe" -DKIVREL3="$here/kvz31/Kivrel3.dll" \
-  -DKIVREMOVE="$here/kvz31/kivremove.exe" -DVORNEX="$here/kvz31/vornex.dll" \
-  -DOUTFILE="$(realpath "$dist")/Tessaline-setup.exe" \
-  "$(dirname "$0")/../installer/package/Tessaline-setup.nsi"
-made+=("$package")
+copy "$win/installer/Tessaline-setup.exe" "$dist/"
 if command -v zip >/dev/null 2>&1 && [ -f "$out/kivsetup.exe" ]; then
   (cd "$dist" && zip -qr Tessaline.zip Tessaline)
   made+=("$dist/Tessaline.zip")

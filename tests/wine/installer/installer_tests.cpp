@@ -130,11 +130,7 @@ void Install() {
 }
 
 // The one-file package: the shipped one as ./build.sh makes it, and one of this target's builds beside this program.
-const std::wstring kShippedPackage = [] {
-    std::wstring path = FromAnsi("Z:" TESSALINE_DIST_DIR "/Tessaline-setup.exe");
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    return path;
-}();
+const std::wstring kShippedPackage = BuiltFile(L"installer\\Tessaline-setup.exe");
 const struct { const wchar_t* name; std::wstring built; } kShipped[] = {
     {L"Kivrel3.dll", BuiltFile(L"page\\Kivrel3.dll")},
     {L"kivremove.exe", BuiltFile(L"uninstaller\\kivremove.exe")},
@@ -470,7 +466,7 @@ TEST_F(Installer, DISABLED_Demo) {
 // own, runs kivsetup (which under Wine refuses: Wine counts as Vista) and waits for it, and then leaves nothing behind.
 // Its Temp folder holds blanks, as XP's does, and what a command line without quotation marks would start instead.
 TEST_F(Installer, OneFilePackageFromADownloadFolder) {
-    ASSERT_TRUE(PathExists(kShippedPackage)) << "./build.sh makes it";
+    ASSERT_TRUE(PathExists(kShippedPackage));
     const std::wstring settings = Temp(L"Local Settings"), temp = settings + L"\\Temp", kvz31 = temp + L"\\kvz31\\";
     const std::wstring downloads = NewTempFolder(L"My Downloads"), package = downloads + L"\\Tessaline-setup.exe";
     const std::wstring planted = Temp(L"Local.exe");
@@ -490,7 +486,7 @@ TEST_F(Installer, OneFilePackageFromADownloadFolder) {
         UniqueHandleNull process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
         wchar_t image[MAX_PATH] = {};
         kivsetup.assign(image, GetModuleFileNameExW(process.get(), nullptr, image, MAX_PATH));
-        EXPECT_TRUE(ReadBytes(kivsetup) == ReadBytes(kShippedKivsetup)) << "dist\\ older than the build?";
+        EXPECT_TRUE(ReadBytes(kivsetup) == ReadBytes(kShippedKivsetup));
         EXPECT_EQ(Folder(Folder(kivsetup)), temp) << ToAnsi(kivsetup);
         EXPECT_EQ(Listing(kvz31), "Kivrel3.dll, kivremove.exe, vornex.dll");
         for (const auto& file : kShipped)
