@@ -45,10 +45,10 @@ std::wstring InstallFlow(InstallSystem& system, const PackageDigests& digests) {
     if (!system.FileExists(dllSource))
         return kMsgNotFound;
     if (!system.FileExists(uninstallerSource))
-        return L"Tessaline file " + kUninstaller + kMsgFileNotFoundAfter;
+        return MsgFileNotFound(kUninstaller);
     const bool vornexInPackage = system.FileExists(vornexSource);
     if (!vornexInPackage && !system.FileExists(vornex))
-        return L"Tessaline file " + kVornexDll + kMsgFileNotFoundAfter;
+        return MsgFileNotFound(kVornexDll);
 
     // What this run copied, taken back when a later step fails: no files without the keys
     // that use them and the entry that removes them.

@@ -14,8 +14,10 @@ namespace tessaline {
 inline const std::wstring kMsgNoFolder =
     L"Tessaline could not find the Windows, System or Temp folder. Nothing was installed.";
 inline const std::wstring kMsgNotFound = L"Tessaline file not found in TEMP folder. Install failed.";
-// kivremove.exe or vornex.dll missing: "Tessaline file " + its name + kMsgFileNotFoundAfter.
-inline const std::wstring kMsgFileNotFoundAfter = L" not found in TEMP folder. Install failed.";
+// kivremove.exe or vornex.dll missing from the package.
+inline std::wstring MsgFileNotFound(const std::wstring& name) {
+    return L"Tessaline file " + name + L" not found in TEMP folder. Install failed.";
+}
 // An installed copy that is not the file the installer was built with: kMsgDamaged + its name +
 // kMsgDamagedAfter. Whoever can write to a shared Temp folder could otherwise choose what is
 // installed in the System folder and registered as the administrator.

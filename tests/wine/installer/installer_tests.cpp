@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <psapi.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <set>
